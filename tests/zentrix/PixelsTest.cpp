@@ -1,0 +1,43 @@
+// The pixel packing helpers and the saturating 5-6-5 add.
+#include "Pixels.h"
+
+#include <gtest/gtest.h>
+
+using namespace zentrix;
+
+TEST(Pixels, AddColor16SaturatesEachChannel)
+{
+    EXPECT_EQ(AddColor16(0xF800, 0xF800), 0xF800);   // red stays full
+    EXPECT_EQ(AddColor16(0x0821, 0x0821), 0x1042);   // no overflow: plain add
+    EXPECT_EQ(AddColor16(0x001F, 0x0001), 0x001F);   // blue saturates, no carry into green
+    EXPECT_EQ(AddColor16(0x07E0, 0x0020), 0x07E0);   // green saturates, no carry into red
+    EXPECT_EQ(AddColor16(0xFFFF, 0xFFFF), 0xFFFF);
+    EXPECT_EQ(AddColor16(0x8410, 0x0000), 0x8410);   // top bits set, nothing added
+}
+
+TEST(Pixels, AddColor16MatchesPerChannelAddEverywhere)
+{
+    for (uint32_t a = 0; a < 0x10000; a += 37)
+        for (uint32_t b = 0; b < 0x10000; b += 41) {
+            const uint32_t r = std::min((a & 0xF800) + (b & 0xF800), 0xF800u);
+            const uint32_t g = std::min((a & 0x07E0) + (b & 0x07E0), 0x07E0u);
+            const uint32_t bl = std::min((a & 0x001F) + (b & 0x001F), 0x001Fu);
+            ASSERT_EQ(AddColor16(a, b), r + g + bl) << a << " + " << b;
+        }
+}
+
+TEST(Pixels, PackingAndConversions)
+{
+    EXPECT_EQ(Pack16(31, 63, 31), 0xFFFF);
+    EXPECT_EQ(Pack32(0x12, 0x34, 0x56), 0x123456u);
+    EXPECT_EQ(Pack32(0, 256, 0), 0x010000u); // out of range spills into red
+    EXPECT_EQ(Rgb24To16(0xFF, 0x80, 0x08), 0xFC01);
+    EXPECT_EQ(Rgb24To32(0xFF, 0x80, 0x08), 0xFF8008u);
+    EXPECT_EQ(Xrgb32To16(0xFFFFFF), 0xFFFF);
+    EXPECT_EQ(Rgb16To32(0xFFFF), 0xFFFFFFu);
+    EXPECT_EQ(Rgb16To32(0xF800), 0xFF0000u);
+    for (uint32_t p = 0; p < 0x10000; p++)
+        ASSERT_EQ(Xrgb32To16(Rgb16To32(uint16_t(p))), p);
+    EXPECT_EQ(AddBytes32(0xFF80FF10, 0x01900020), 0xFFFFFF30u);
+    EXPECT_EQ(SubBytes32(0x00801020, 0x01900010), 0x00001010u);
+}
