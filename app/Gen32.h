@@ -7,6 +7,7 @@
 #include "zentrix.h"
 
 #include <atomic>
+#include <cstdio>
 
 // ---- Shell (start-up, command line, shutdown) ----------------------------
 extern const char szAppName[];
@@ -52,3 +53,22 @@ extern float FramesMissed;
 void HandleDemo();
 float FramesToChange();
 void DoAction(float FramesMissed);
+
+// Scene state of the dispatcher (module-level, owned by the sequencer).
+extern long LastFrame, CurrentFrame;
+extern float FrameChange;
+extern float FadeVal;
+extern long Brightness, TransVal, LightPos, LastFramesMissed, SpiralSize, PalXFade;
+extern long Lightlx, Lightly;
+
+// ---- Headless hooks: step trace and per-scene timing ---------------------
+// bTraceSteps: HandleDemo prints one line per timeline step on stderr:
+//   step=N scene=S substate=K start=OO:RR end=OO:RR frames=F
+// bBenchScenes: HandleDemo times every DoAction by scene (steady clock, fixed
+// tables, nothing allocated per frame); PrintSceneBench prints the median and
+// worst frame time of every scene that drew, in milliseconds.
+extern int bTraceSteps;
+extern int bBenchScenes;
+void RecordSceneTime(long Scene, double Milliseconds);
+void ResetSceneBench();
+void PrintSceneBench(FILE *out);
