@@ -6,3 +6,4 @@
 
 bool GenerateTestCard(const std::string &dir);   // Testing.pcx
 bool GenerateMusic(const std::string &dir);      // Kestrun.it
+bool GenerateNumbers(const std::string &dir);    // Numbers.raw

@@ -1,5 +1,8 @@
 // datagen DIR: writes every data file of the demo into DIR.
+// datagen --preview PREVIEW [DIR]: also writes PNG previews of the pictures
+// into PREVIEW (the data into PREVIEW/Data when no DIR is given).
 #include "Datagen.h"
+#include "Preview.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,11 +19,15 @@ struct Generator {
 const Generator kGenerators[] = {
     {"test card", GenerateTestCard},
     {"music", GenerateMusic},
+    {"counter digits", GenerateNumbers},
 };
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: datagen DIR\n  writes every file of the demo's Data/ folder into DIR\n");
+    std::fprintf(stderr, "usage: datagen [--preview PREVIEW] DIR\n"
+                         "  writes every file of the demo's Data/ folder into DIR\n"
+                         "  --preview PREVIEW  also writes a PNG of every picture and a contact sheet\n"
+                         "                     into PREVIEW (DIR defaults to PREVIEW/Data)\n");
     return 2;
 }
 
@@ -28,9 +35,20 @@ int Usage()
 
 int main(int argc, char **argv)
 {
-    if (argc != 2 || argv[1][0] == '-')
+    std::string dir, previewDir;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--preview" && i + 1 < argc && previewDir.empty())
+            previewDir = argv[++i];
+        else if (!arg.empty() && arg[0] != '-' && dir.empty())
+            dir = arg;
+        else
+            return Usage();
+    }
+    if (dir.empty() && !previewDir.empty())
+        dir = previewDir + "/Data";
+    if (dir.empty())
         return Usage();
-    const std::string dir = argv[1];
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -46,5 +64,13 @@ int main(int argc, char **argv)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("datagen: wrote %s in %.2f s\n", dir.c_str(), seconds);
+    if (!previewDir.empty()) {
+        std::filesystem::create_directories(previewDir, ec);
+        if (ec || !WritePreviews(dir, previewDir)) {
+            std::fprintf(stderr, "datagen: writing the previews into %s failed\n", previewDir.c_str());
+            return 1;
+        }
+        std::printf("datagen: previews in %s\n", previewDir.c_str());
+    }
     return 0;
 }

@@ -1,0 +1,251 @@
+#include "Preview.h"
+
+#include "Font.h"
+#include "PcxWriter.h"
+#include "PngWrite.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+enum class Kind { Pcx, Raw24, Raw8, Raw8Signed, Palette, Table, Warp, Lines };
+
+struct Entry {
+    const char *file;
+    Kind kind;
+    int width, height;   // what the reader takes (raw kinds)
+};
+
+// Every picture of Data/ that has a preview. Other generators add their
+// files here.
+const Entry kEntries[] = {
+    {"Testing.pcx", Kind::Pcx, 400, 308},
+    {"KestrunTitle.pcx", Kind::Pcx, 400, 125},
+    {"TitleMain.raw", Kind::Raw24, 320, 240},
+    {"TitleLight.raw", Kind::Raw24, 320, 240},
+    {"Water.raw", Kind::Raw8Signed, 100, 150},
+    {"WaterPal.raw", Kind::Palette, 256, 1},
+    {"Land.raw", Kind::Table, 64, 16},
+    {"Clouds.raw", Kind::Table, 64, 16},
+    {"ReflectClouds.raw", Kind::Table, 64, 16},
+    {"Bumpy.raw", Kind::Raw8, 400, 308},
+    {"Lenz-1.raw", Kind::Raw24, 70, 70},
+    {"LenzMain.pcx", Kind::Pcx, 250, 250},
+    {"Lenz1.raw", Kind::Raw24, 15, 15},
+    {"Lenz2.raw", Kind::Raw24, 67, 67},
+    {"Lenz3.raw", Kind::Raw24, 48, 48},
+    {"Lenz4.raw", Kind::Raw24, 23, 23},
+    {"Lenz5.raw", Kind::Raw24, 21, 21},
+    {"Lenz6.raw", Kind::Raw24, 13, 13},
+    {"Lenz7.raw", Kind::Raw24, 59, 59},
+    {"Lenz8.raw", Kind::Raw24, 79, 79},
+    {"Lenz9.raw", Kind::Raw24, 159, 159},
+    {"LenzRed.pcx", Kind::Pcx, 250, 250},
+    {"LenzGreen.pcx", Kind::Pcx, 250, 250},
+    {"LenzBlue.pcx", Kind::Pcx, 250, 250},
+    {"SplotPalette.raw", Kind::Palette, 256, 1},
+    {"lines.txt", Kind::Lines, 400, 308},
+    {"LightStream.raw", Kind::Raw24, 100, 100},
+    {"Numbers.raw", Kind::Raw24, 90, 12},
+    {"WaterBackground.pcx", Kind::Pcx, 640, 480},
+    {"OfsTable.pts", Kind::Warp, 400, 308},
+    {"NewGreetz.pcx", Kind::Pcx, 300, 800},
+    {"Sprite.raw", Kind::Raw24, 10, 10},
+    {"Flipper.pcx", Kind::Pcx, 527, 150},
+    {"MetalTexture.pcx", Kind::Pcx, 256, 256},
+};
+
+bool ReadAll(const std::string &path, std::vector<uint8_t> *out)
+{
+    std::ifstream f(path, std::ios::binary);
+    if (!f)
+        return false;
+    out->assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return true;
+}
+
+Picture Scaled(const Picture &p, int factor)
+{
+    Picture out(p.width * factor, p.height * factor);
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x)
+            out.At(x, y) = p.At(x / factor, y / factor);
+    return out;
+}
+
+// Small pictures are enlarged so that a viewer can judge them.
+int Enlargement(const Picture &p)
+{
+    const int side = std::max(p.width, p.height);
+    return side <= 20 ? 12 : side <= 80 ? 4 : side < 200 ? 2 : 1;
+}
+
+Picture Raw24Picture(const std::vector<uint8_t> &bytes, int w, int h)
+{
+    Picture p(w, h);
+    for (size_t i = 0; i < p.px.size() && 3 * i + 2 < bytes.size(); ++i)
+        p.px[i] = Rgb(bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]);
+    return p;
+}
+
+// A page pixel = background pixel at offset + table entry, as the warp
+// draws it; several offsets side by side show the flow.
+Picture WarpFrames(const std::string &dataDir, const std::vector<uint8_t> &table, bool *ok)
+{
+    std::vector<uint8_t> file;
+    IndexedPicture back;
+    *ok = ReadAll(dataDir + "/WaterBackground.pcx", &file) && DecodePcx8(file, &back) &&
+          back.width * back.height == 307200 && table.size() == 123200 * 4;
+    if (!*ok)
+        return Picture();
+    const Picture bg = Expand(back);
+    const int offsets[2] = {623, 311};
+    Picture out(808, 308, 0);
+    for (int f = 0; f < 2; ++f)
+        for (int k = 0; k < 123200; ++k) {
+            const int32_t entry = int32_t(uint32_t(table[4 * size_t(k)]) | uint32_t(table[4 * size_t(k) + 1]) << 8 |
+                                          uint32_t(table[4 * size_t(k) + 2]) << 16 |
+                                          uint32_t(table[4 * size_t(k) + 3]) << 24);
+            const int64_t at = int64_t(entry) + offsets[f];
+            out.At(f * 408 + k % 400, k / 400) = (at >= 0 && at < 307200) ? bg.px[size_t(at)] : 0xFF0000;
+        }
+    return out;
+}
+
+Picture LinesPicture(const std::vector<uint8_t> &text)
+{
+    Picture p(400, 308, Rgb(8, 12, 24));
+    std::istringstream in(std::string(text.begin(), text.end()));
+    int count = 0;
+    in >> count;
+    for (int i = 0; i < count && in; ++i) {
+        double x1, y1, x2, y2;
+        int r, g, b;
+        in >> x1 >> y1 >> x2 >> y2 >> r >> g >> b;
+        const int steps = 800;
+        for (int s = 0; s <= steps; ++s) {
+            const int x = int((x1 + (x2 - x1) * s / steps) * 400.0), y = int((y1 + (y2 - y1) * s / steps) * 308.0);
+            if (p.Inside(x, y))
+                p.At(x, y) = Rgb(r, g, b);
+        }
+    }
+    return p;
+}
+
+Picture Swatch(const Picture &strip, int cellW, int cellH)
+{
+    Picture out(strip.width * cellW, strip.height * cellH);
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x)
+            out.At(x, y) = strip.At(x / cellW, y / cellH);
+    return out;
+}
+
+bool Save(const std::string &path, const Picture &p)
+{
+    if (!WritePngXrgb(path, p.px.data(), p.width, p.height, p.width)) {
+        std::fprintf(stderr, "datagen: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+void Label(Picture &sheet, int x, int y, const std::string &text)
+{
+    TextMask m;
+    if (!RenderText(FontFace::Sans, 11, text, &m))
+        return;
+    for (int j = 0; j < m.height; ++j)
+        for (int i = 0; i < m.width; ++i)
+            if (sheet.Inside(x + i, y + j) && m.At(i, j) > 0)
+                sheet.At(x + i, y + j) = Blend(sheet.At(x + i, y + j), 0xFFFFFF, m.At(i, j));
+}
+
+} // namespace
+
+bool WritePreviews(const std::string &dataDir, const std::string &previewDir)
+{
+    struct Shown {
+        std::string name;
+        Picture picture;
+    };
+    std::vector<Shown> shown;
+    for (const Entry &e : kEntries) {
+        std::vector<uint8_t> bytes;
+        if (!ReadAll(dataDir + "/" + e.file, &bytes)) {
+            std::printf("preview: %s is missing\n", e.file);
+            continue;
+        }
+        Picture p;
+        IndexedPicture indexed;
+        bool ok = true;
+        switch (e.kind) {
+        case Kind::Pcx:
+            ok = DecodePcx8(bytes, &indexed);
+            if (ok)
+                p = Expand(indexed);
+            break;
+        case Kind::Raw24:
+            p = Raw24Picture(bytes, e.width, e.height);
+            break;
+        case Kind::Raw8:
+        case Kind::Raw8Signed:
+            p = Picture(e.width, e.height);
+            for (size_t i = 0; i < p.px.size() && i < bytes.size(); ++i) {
+                const int v = e.kind == Kind::Raw8 ? bytes[i] : int(int8_t(bytes[i])) + 128;
+                p.px[i] = Rgb(v, v, v);
+            }
+            break;
+        case Kind::Palette:
+            p = Swatch(Raw24Picture(bytes, 256, 1), 3, 48);
+            break;
+        case Kind::Table:
+            p = Swatch(Raw24Picture(bytes, 64, 16), 8, 8);
+            break;
+        case Kind::Warp:
+            p = WarpFrames(dataDir, bytes, &ok);
+            break;
+        case Kind::Lines:
+            p = LinesPicture(bytes);
+            break;
+        }
+        if (!ok) {
+            std::printf("preview: %s could not be shown\n", e.file);
+            continue;
+        }
+        if (e.kind == Kind::Raw24 || e.kind == Kind::Raw8Signed || e.kind == Kind::Pcx)
+            p = Scaled(p, Enlargement(p));
+        std::string name = e.file;
+        name = name.substr(0, name.find('.'));
+        if (e.kind == Kind::Warp)
+            name += "-frames";
+        if (!Save(previewDir + "/" + name + ".png", p))
+            return false;
+        shown.push_back(Shown{e.file, p});
+    }
+    if (shown.empty()) {
+        std::fprintf(stderr, "datagen: no pictures found in %s\n", dataDir.c_str());
+        return false;
+    }
+
+    // Contact sheet: thumbnails fitted into 220 x 200 cells, five a row.
+    const int cellW = 220, cellH = 200, thumb = 180, perRow = 5;
+    const int rows = int((shown.size() + perRow - 1) / perRow);
+    Picture sheet(cellW * perRow, cellH * rows, Rgb(40, 44, 52));
+    for (size_t n = 0; n < shown.size(); ++n) {
+        const Picture &p = shown[n].picture;
+        const int side = std::max(p.width, p.height);
+        const int num = std::min(thumb, side), den = side;   // shrink only
+        const int w = p.width * num / den, h = p.height * num / den;
+        const int x0 = int(n % perRow) * cellW + (cellW - w) / 2, y0 = int(n / perRow) * cellH + 4;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                sheet.At(x0 + x, y0 + y) = p.At(x * den / num, y * den / num);
+        Label(sheet, int(n % perRow) * cellW + 6, int(n / perRow) * cellH + thumb + 4, shown[n].name);
+    }
+    return Save(previewDir + "/contact-sheet.png", sheet);
+}
