@@ -1,0 +1,102 @@
+// Per-byte saturating add and subtract over runs of 32-bit pixels: the fast
+// SSE2 loops (four pixels a step) and the portable loops they must match.
+// Library-internal, header-only so that tests can compare both paths.
+#pragma once
+
+#include "Pixels.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define ZENTRIX_HAVE_SSE2 1
+#else
+#define ZENTRIX_HAVE_SSE2 0
+#endif
+
+namespace zentrix {
+
+inline void SubConstScalar(uint32_t *p, size_t n, uint32_t amount)
+{
+    for (size_t i = 0; i < n; i++)
+        p[i] = SubBytes32(p[i], amount);
+}
+
+inline void AddConstScalar(uint32_t *p, size_t n, uint32_t amount)
+{
+    for (size_t i = 0; i < n; i++)
+        p[i] = AddBytes32(p[i], amount);
+}
+
+inline void AddRowScalar(uint32_t *d, const uint32_t *s, size_t n)
+{
+    for (size_t i = 0; i < n; i++)
+        d[i] = AddBytes32(d[i], s[i]);
+}
+
+#if ZENTRIX_HAVE_SSE2
+inline void SubConstSse2(uint32_t *p, size_t n, uint32_t amount)
+{
+    const __m128i a = _mm_set1_epi32(static_cast<int32_t>(amount));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p + i), _mm_subs_epu8(v, a));
+    }
+    SubConstScalar(p + i, n - i, amount);
+}
+
+inline void AddConstSse2(uint32_t *p, size_t n, uint32_t amount)
+{
+    const __m128i a = _mm_set1_epi32(static_cast<int32_t>(amount));
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p + i), _mm_adds_epu8(v, a));
+    }
+    AddConstScalar(p + i, n - i, amount);
+}
+
+inline void AddRowSse2(uint32_t *d, const uint32_t *s, size_t n)
+{
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+        __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + i), _mm_adds_epu8(v, w));
+    }
+    AddRowScalar(d + i, s + i, n - i);
+}
+#endif
+
+// The paths the library uses.
+inline void SubConst(uint32_t *p, size_t n, uint32_t amount)
+{
+#if ZENTRIX_HAVE_SSE2
+    SubConstSse2(p, n, amount);
+#else
+    SubConstScalar(p, n, amount);
+#endif
+}
+
+inline void AddConst(uint32_t *p, size_t n, uint32_t amount)
+{
+#if ZENTRIX_HAVE_SSE2
+    AddConstSse2(p, n, amount);
+#else
+    AddConstScalar(p, n, amount);
+#endif
+}
+
+inline void AddRow(uint32_t *d, const uint32_t *s, size_t n)
+{
+#if ZENTRIX_HAVE_SSE2
+    AddRowSse2(d, s, n);
+#else
+    AddRowScalar(d, s, n);
+#endif
+}
+
+} // namespace zentrix
