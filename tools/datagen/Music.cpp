@@ -1,0 +1,515 @@
+// The soundtrack's arrangement: the harmony of every order, the sections
+// (which follow the demo's timeline: a section changes where a scene or
+// sub-scene changes), and the layers written from them: drums, bass, pads,
+// keys, arpeggios, bells, lead with echo, fills, risers and accents.
+#include "Datagen.h"
+#include "DataFile.h"
+#include "Music.h"
+#include "MusicScore.h"
+#include "MusicSynth.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int Pos(int order, int row) { return order * 64 + row; }
+
+// Harmony, one line an order, one chord a bar, in D minor.
+const char *const kHarmony[kMusicOrders] = {
+    "Dm Dm Bb Bb", "Dm Bb F C",   "Dm Bb F C",   "Dm Bb F C",   "Dm Bb F C",     // 0-4 intro, title, splot
+    "Dm Bb F C",   "Dm Bb Gm A",  "Gm Bb Dm A",  "Gm Bb Dm A",  "Gm Bb Dm A",    // 5-9 beams, spirals
+    "Dm Bb F C",   "Dm Bb Gm A",  "Dm C Bb A",   "Dm C Bb A",   "Dm C Bb A",     // 10-14 spirals, bump
+    "F C Dm Bb",   "F C Dm Bb",   "F C Dm Bb",   "F C Dm Bb",   "Gm Bb C A",     // 15-19 water
+    "Dm Bb F C",   "Dm Bb F C",   "Gm Bb Dm A",  "Dm Bb F C",   "F C Dm Bb",     // 20-24 landscape
+    "Dm Am Bb F",  "Dm Am Bb F",  "Gm Bb A A",   "Dm Bb Gm A",  "Dm Bb Gm A",    // 25-29 trees, fire
+    "Dm C Bb A",   "F C Dm Bb",   "Dm Bb F C",   "Dm Bb F C",   "Gm Bb A A",     // 30-34 curtain
+    "F C Dm Bb",   "F C Dm Bb",   "Dm Bb F C",   "Dm Bb F C",   "Gm Bb A A",     // 35-39 dolphin
+    "Dm Dm Bb Bb", "Dm Dm Bb C",  "Gm Bb C A",   "Dm Bb F C",   "Dm Bb F C",     // 40-44 helix, man
+    "Gm Bb Dm A",  "Dm Bb F C",   "Dm Bb F C",   "Gm Bb A A",   "F C Dm Bb",     // 45-49 climax, scroller
+    "F C Dm Bb",   "Dm Bb F C",   "Gm Bb C A",   "Dm Dm Dm Dm",                  // 50-53 scroller, end
+    "Dm Bb F C",   "Gm Bb Dm A",  "Dm Bb F C",   "Gm Bb Dm A",  "F C Dm Bb",     // 54-58 calm loop
+    "Gm Bb Dm A",  "Dm Bb F C",   "Gm Bb Dm A",  "F C Dm Bb",   "Gm Bb A A",     // 59-63
+};
+
+// How each layer plays in a section.
+enum Drums : uint8_t { kDrNone, kDrPulse, kDrFull, kDrBreak, kDrHalf, kDrSparse };
+enum BassStyle : uint8_t { kBsNone, kBsHeld, kBsEighths, kBsGroove, kBsQuarters, kBsOffbeat };
+enum PadStyle : uint8_t { kPdNone, kPdPad, kPdKeys, kPdBoth };
+enum ArpStyle : uint8_t { kArNone, kArSixteenths, kArEighths, kArDropsSparse, kArDropsDense };
+
+struct Section {
+    int start;      // global row where the section begins
+    Drums drums;
+    BassStyle bass;
+    PadStyle pad;
+    ArpStyle arp;
+    int energy;     // 1 quiet .. 4 loudest: scales the volumes
+};
+
+// The sections, in the order of the demo's timeline steps.
+const Section kSections[] = {
+    {Pos(0, 0), kDrNone, kBsNone, kPdPad, kArNone, 1},              // black
+    {Pos(1, 0), kDrNone, kBsHeld, kPdPad, kArSixteenths, 1},        // title quivers
+    {Pos(2, 0), kDrSparse, kBsHeld, kPdPad, kArSixteenths, 2},      // title glows
+    {Pos(2, 30), kDrSparse, kBsEighths, kPdPad, kArSixteenths, 2},  // swirl fire
+    {Pos(3, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},    // splot
+    {Pos(4, 50), kDrFull, kBsEighths, kPdPad, kArSixteenths, 3},    // light beams
+    {Pos(6, 30), kDrFull, kBsGroove, kPdPad, kArEighths, 3},        // spirals grow
+    {Pos(8, 0), kDrHalf, kBsHeld, kPdPad, kArSixteenths, 2},        // spirals shrink
+    {Pos(9, 0), kDrFull, kBsGroove, kPdPad, kArSixteenths, 3},      // spirals
+    {Pos(11, 40), kDrNone, kBsHeld, kPdPad, kArNone, 2},            // spirals fade
+    {Pos(12, 0), kDrBreak, kBsGroove, kPdPad, kArEighths, 3},       // bump mapping
+    {Pos(14, 20), kDrNone, kBsHeld, kPdPad, kArEighths, 2},         // bump mapping ends
+    {Pos(15, 0), kDrNone, kBsNone, kPdPad, kArNone, 2},             // water assembles
+    {Pos(15, 10), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 2},     // random drops
+    {Pos(16, 0), kDrHalf, kBsQuarters, kPdPad, kArDropsDense, 3},   // drops and bar
+    {Pos(18, 0), kDrHalf, kBsGroove, kPdPad, kArDropsSparse, 3},    // water, calm
+    {Pos(19, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // water flies apart
+    {Pos(20, 0), kDrNone, kBsHeld, kPdPad, kArNone, 3},             // white flash
+    {Pos(20, 20), kDrFull, kBsEighths, kPdPad, kArSixteenths, 4},   // landscape descent
+    {Pos(23, 30), kDrSparse, kBsHeld, kPdPad, kArSixteenths, 3},    // camera settles
+    {Pos(24, 30), kDrNone, kBsNone, kPdPad, kArDropsSparse, 2},     // landscape fades
+    {Pos(25, 0), kDrBreak, kBsGroove, kPdKeys, kArEighths, 2},      // trees grow
+    {Pos(27, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // swirl fire
+    {Pos(27, 32), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},   // particle fire
+    {Pos(30, 0), kDrHalf, kBsGroove, kPdPad, kArDropsDense, 3},     // curtain falls
+    {Pos(32, 0), kDrFull, kBsEighths, kPdPad, kArSixteenths, 4},    // water and fire
+    {Pos(34, 10), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 2},     // curtain rises
+    {Pos(34, 30), kDrNone, kBsHeld, kPdPad, kArNone, 2},            // warped background
+    {Pos(35, 0), kDrHalf, kBsHeld, kPdBoth, kArDropsSparse, 2},     // dolphin
+    {Pos(37, 0), kDrBreak, kBsGroove, kPdPad, kArSixteenths, 3},    // dolphin, glass
+    {Pos(38, 0), kDrFull, kBsEighths, kPdPad, kArSixteenths, 3},    // dolphin, metal
+    {Pos(39, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // dolphin leaves
+    {Pos(39, 40), kDrNone, kBsHeld, kPdPad, kArEighths, 2},         // helix
+    {Pos(41, 0), kDrHalf, kBsGroove, kPdPad, kArEighths, 3},        // the man
+    {Pos(42, 30), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},  // points on the man
+    {Pos(43, 0), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},    // climax
+    {Pos(46, 20), kDrFull, kBsOffbeat, kPdBoth, kArSixteenths, 4},  // white-out
+    {Pos(48, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // fade to black
+    {Pos(49, 0), kDrSparse, kBsHeld, kPdKeys, kArDropsSparse, 2},   // scroller
+    {Pos(50, 0), kDrHalf, kBsGroove, kPdBoth, kArSixteenths, 3},    // scroller
+    {Pos(53, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // last chord
+    {Pos(54, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 2},   // calm loop
+};
+constexpr int kSectionCount = int(sizeof kSections / sizeof kSections[0]);
+
+const Section &SectionAt(int g)
+{
+    int i = 0;
+    while (i + 1 < kSectionCount && kSections[i + 1].start <= g)
+        ++i;
+    return kSections[i];
+}
+
+// Deterministic choices (drops, ghost notes): a hash of the row.
+uint32_t Hash(uint32_t x)
+{
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
+}
+
+int Scaled(int volume, int energy) { return volume * (10 + 2 * energy) / 18; }
+
+// Rows that a fill takes over from the normal drums.
+struct Fill {
+    int start, end;
+    bool build; // snare roll growing to the end (a build), else a tom fill
+};
+
+const Fill kFills[] = {
+    {Pos(2, 32), Pos(3, 0), true},    {Pos(4, 48), Pos(4, 50), false}, {Pos(6, 24), Pos(6, 30), false},
+    {Pos(8, 56), Pos(9, 0), false},   {Pos(10, 56), Pos(11, 0), false}, {Pos(11, 40), Pos(12, 0), true},
+    {Pos(13, 56), Pos(14, 0), false}, {Pos(17, 56), Pos(18, 0), false}, {Pos(19, 32), Pos(20, 0), true},
+    {Pos(22, 56), Pos(23, 0), false}, {Pos(26, 56), Pos(27, 0), false}, {Pos(27, 16), Pos(27, 32), true},
+    {Pos(29, 32), Pos(30, 0), true},  {Pos(31, 56), Pos(32, 0), false}, {Pos(33, 56), Pos(34, 0), false},
+    {Pos(36, 56), Pos(37, 0), false}, {Pos(37, 56), Pos(38, 0), false}, {Pos(38, 48), Pos(39, 0), false},
+    {Pos(39, 24), Pos(39, 40), true}, {Pos(42, 40), Pos(43, 0), true}, {Pos(44, 56), Pos(45, 0), false},
+    {Pos(45, 48), Pos(46, 0), false}, {Pos(46, 8), Pos(46, 20), true}, {Pos(47, 48), Pos(48, 0), true},
+    {Pos(50, 56), Pos(51, 0), false}, {Pos(51, 56), Pos(52, 0), false}, {Pos(52, 48), Pos(53, 0), false},
+};
+
+const Fill *FillAt(int g)
+{
+    for (const Fill &f : kFills)
+        if (g >= f.start && g < f.end)
+            return &f;
+    return nullptr;
+}
+
+void WriteFill(Score &s, const Fill &f, int g, int energy)
+{
+    const int len = f.end - f.start;
+    const int i = g - f.start;
+    if (f.build) {
+        // eighths, then sixteenths in the last half, rising in volume
+        const bool dense = i >= len / 2;
+        if (dense || i % 2 == 0)
+            s.Note(kChSnare, g, 60, kInsSnare, Scaled(26 + 34 * i / len, energy));
+        if (i % 4 == 0)
+            s.Note(kChKick, g, 60, kInsKick, Scaled(52, energy));
+    } else {
+        // toms falling in pitch, kick under the first
+        static const int kTomNotes[4] = {67, 62, 57, 52};
+        if (i % 2 == 0 || len <= 4)
+            s.Note(kChPerc, g, kTomNotes[(i * 4 / len) & 3], kInsTom, Scaled(54, energy));
+        if (i == 0)
+            s.Note(kChKick, g, 60, kInsKick, Scaled(58, energy));
+        if (i % 2 == 1)
+            s.Note(kChSnare, g, 60, kInsSnare, Scaled(30 + 4 * i, energy));
+    }
+}
+
+void WriteDrums(Score &s, int endRow)
+{
+    for (int g = 0; g < endRow; ++g) {
+        const Section &sec = SectionAt(g);
+        const int e = sec.energy;
+        if (const Fill *f = FillAt(g)) {
+            WriteFill(s, *f, g, e);
+            if (g % 2 == 0)
+                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(26, e));
+            continue;
+        }
+        const int r = g % 16;           // row in the bar
+        const int bar = (g % 64) / 16;  // bar in the order
+        const uint32_t h = Hash(uint32_t(g) * 7u + 1u);
+        switch (sec.drums) {
+        case kDrNone:
+            break;
+        case kDrSparse:
+            if (r == 0)
+                s.Note(kChKick, g, 60, kInsKick, Scaled(50, e));
+            if (r % 4 == 2)
+                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(22 + (r == 10 ? 8 : 0), e));
+            if (bar % 2 == 1 && r == 8)
+                s.Note(kChSnare, g, 60, kInsClap, Scaled(30, e));
+            break;
+        case kDrPulse:
+            if (r % 4 == 0)
+                s.Note(kChKick, g, 60, kInsKick, Scaled(58, e));
+            if (r % 4 == 2)
+                s.Note(kChHat, g, 60, kInsHatOpen, Scaled(30, e));
+            else if (r % 2 == 1 && (h & 3) == 0)
+                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(16, e));
+            break;
+        case kDrFull:
+            if (r % 4 == 0)
+                s.Note(kChKick, g, 60, kInsKick, Scaled(60, e));
+            if (r == 4 || r == 12) {
+                s.Note(kChSnare, g, 60, kInsClap, Scaled(50, e));
+                s.Note(kChPerc, g, 60, kInsSnare, Scaled(34, e));
+            }
+            if (r % 4 == 2)
+                s.Note(kChHat, g, 60, kInsHatOpen, Scaled(30, e));
+            else
+                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(r % 2 ? 18 : 28, e));
+            if (r == 15 && bar == 3)
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(28, e));
+            break;
+        case kDrBreak:
+            if (r == 0 || r == 6 || (r == 10 && bar % 2 == 1))
+                s.Note(kChKick, g, 60, kInsKick, Scaled(58, e));
+            if (r == 4 || r == 12)
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(50, e));
+            else if ((r == 7 || r == 15) && (h & 1))
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(16, e));
+            if (r % 2 == 0)
+                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(r % 4 ? 20 : 30, e));
+            if (r == 14 && bar == 3)
+                s.Note(kChHat, g, 60, kInsHatOpen, Scaled(28, e));
+            break;
+        case kDrHalf:
+            if (r == 0 || (r == 10 && bar % 2 == 0) || (r == 11 && bar % 2 == 1))
+                s.Note(kChKick, g, 60, kInsKick, Scaled(56, e));
+            if (r == 8)
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(46, e));
+            if (r % 2 == 0)
+                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(r % 4 ? 18 : 26, e));
+            break;
+        }
+    }
+}
+
+// Accents where a scene begins: a crash, and an impact on the big changes.
+void WriteAccents(Score &s)
+{
+    struct Accent {
+        int at;
+        bool impact;
+    };
+    static const Accent kAccents[] = {
+        {Pos(1, 0), true},    {Pos(2, 0), false},   {Pos(2, 30), false},  {Pos(3, 0), true},
+        {Pos(4, 50), true},   {Pos(6, 30), true},   {Pos(8, 0), false},   {Pos(9, 0), true},
+        {Pos(12, 0), true},   {Pos(14, 20), false}, {Pos(15, 0), true},   {Pos(16, 0), false},
+        {Pos(18, 0), false},  {Pos(19, 0), false},  {Pos(20, 0), true},   {Pos(20, 20), true},
+        {Pos(23, 30), false}, {Pos(24, 30), false}, {Pos(25, 0), true},   {Pos(27, 0), false},
+        {Pos(27, 32), true},  {Pos(30, 0), true},   {Pos(31, 0), false},  {Pos(32, 0), true},
+        {Pos(34, 10), false}, {Pos(34, 30), true},  {Pos(35, 0), false},  {Pos(37, 0), false},
+        {Pos(38, 0), true},   {Pos(39, 0), false},  {Pos(39, 40), true},  {Pos(41, 0), true},
+        {Pos(42, 30), false}, {Pos(43, 0), true},   {Pos(46, 20), true},  {Pos(48, 0), true},
+        {Pos(49, 0), false},  {Pos(50, 0), false},  {Pos(53, 0), true},
+    };
+    for (const Accent &a : kAccents) {
+        s.Note(kChCrash, a.at, 60, kInsCrash, 50);
+        if (a.impact)
+            s.Note(kChFx, a.at, 60, kInsBoom, 52);
+        else if (s.At(a.at, kChKick).note == kItNoteNone)
+            s.Note(kChKick, a.at, 60, kInsKick, 54);
+    }
+}
+
+// Risers ending exactly where a new scene begins.
+void WriteRisers(Score &s)
+{
+    static const int kRiserEnds[] = {Pos(3, 0), Pos(12, 0), Pos(15, 0), Pos(20, 0), Pos(25, 0),
+                                     Pos(27, 32), Pos(34, 30), Pos(43, 0), Pos(46, 20)};
+    for (int end : kRiserEnds) {
+        // 32 rows at C-5; a shorter run plays an octave up (twice as fast)
+        const Section &before = SectionAt(end - 1);
+        (void)before;
+        int len = 32;
+        for (const Section &sec : kSections)
+            if (sec.start < end && sec.start > end - 32)
+                len = 16;
+        s.Note(kChFx, end - len, len == 32 ? 60 : 72, kInsRiser, 44);
+    }
+}
+
+int BassNote(const Chord &c) { return 36 + c.root; } // octave 3: C-3 .. B-3
+
+void WriteBass(Score &s, int endRow)
+{
+    bool sounding = false;
+    for (int g = 0; g < endRow; ++g) {
+        const Section &sec = SectionAt(g);
+        const int e = sec.energy;
+        const int r = g % 16;
+        const Chord &c = s.ChordAt(g);
+        const int root = BassNote(c);
+        const bool sectionStart = sec.start == g;
+        int note = -1, vol = Scaled(50, e), offAfter = 0;
+        switch (sec.bass) {
+        case kBsNone:
+            if (sounding) {
+                s.Off(kChBass, g);
+                sounding = false;
+            }
+            break;
+        case kBsHeld:
+            if (r == 0 || sectionStart) {
+                note = root;
+                offAfter = 15 - r;
+            }
+            break;
+        case kBsEighths:
+            if (r % 2 == 0) {
+                note = r % 8 == 6 ? root + 12 : root;
+                offAfter = 1;
+            }
+            break;
+        case kBsGroove: {
+            static const int kRows[] = {0, 3, 6, 8, 10, 12, 14};
+            static const int kOct[] = {0, 0, 12, 0, 12, 0, 7};
+            for (int k = 0; k < 7; ++k)
+                if (r == kRows[k]) {
+                    note = root + kOct[k];
+                    offAfter = k == 0 ? 2 : 1;
+                }
+            break;
+        }
+        case kBsQuarters:
+            if (r % 4 == 0) {
+                note = r == 12 ? root + 7 : root;
+                offAfter = 3;
+            }
+            break;
+        case kBsOffbeat:
+            if (r % 4 == 2) {
+                note = root + (r == 14 ? 12 : 0);
+                offAfter = 2;
+            } else if (r == 0) {
+                note = root;
+                offAfter = 1;
+                vol = Scaled(44, e);
+            }
+            break;
+        }
+        if (note >= 0) {
+            s.Note(kChBass, g, note, kInsBass, vol);
+            s.Off(kChBass, g + offAfter);
+            sounding = true;
+        }
+    }
+}
+
+// Three-voice chord closest to `prev` (smooth voice leading), in F-4 .. D-6.
+void Voice(const Chord &c, const int prev[3], int out[3])
+{
+    int best = 1 << 30;
+    for (int inv = 0; inv < 3; ++inv) {
+        for (int base = 48; base <= 72; base += 12) {
+            int v[3];
+            int lowest = base + c.Tone(inv) % 12;
+            v[0] = lowest;
+            v[1] = v[0] + ((c.Tone((inv + 1) % 3) - c.Tone(inv)) % 12 + 12) % 12;
+            v[2] = v[1] + ((c.Tone((inv + 2) % 3) - c.Tone((inv + 1) % 3)) % 12 + 12) % 12;
+            if (v[0] < 53 || v[2] > 74)
+                continue;
+            int d = 0;
+            for (int k = 0; k < 3; ++k)
+                d += v[k] > prev[k] ? v[k] - prev[k] : prev[k] - v[k];
+            if (d < best) {
+                best = d;
+                out[0] = v[0];
+                out[1] = v[1];
+                out[2] = v[2];
+            }
+        }
+    }
+}
+
+void WriteChords(Score &s, int endRow)
+{
+    int prev[3] = {57, 62, 65};
+    int held[3] = {-1, -1, -1};
+    bool padOn = false;
+    for (int g = 0; g < endRow; ++g) {
+        const Section &sec = SectionAt(g);
+        const int r = g % 16;
+        const bool pad = sec.pad == kPdPad || sec.pad == kPdBoth;
+        const bool keys = sec.pad == kPdKeys || sec.pad == kPdBoth;
+        if (r != 0 && sec.start != g)
+            continue;
+        int v[3];
+        Voice(s.ChordAt(g), prev, v);
+        prev[0] = v[0];
+        prev[1] = v[1];
+        prev[2] = v[2];
+        const int e = sec.energy;
+        if (pad) {
+            for (int k = 0; k < 3; ++k) {
+                if (v[k] != held[k] || !padOn || sec.start == g) {
+                    s.Note(kChPad1 + k, g, v[k], kInsPad, Scaled(k == 2 ? 40 : 34, e));
+                    held[k] = v[k];
+                }
+            }
+            padOn = true;
+        } else if (padOn) {
+            for (int k = 0; k < 3; ++k)
+                s.Off(kChPad1 + k, g);
+            padOn = false;
+        }
+        if (keys && r == 0) {
+            // syncopated stabs: 1, the "and" of 2, and 4
+            static const int kStabs[3] = {0, 6, 12};
+            for (int st : kStabs)
+                for (int k = 0; k < 3; ++k) {
+                    s.Note(kChKeys1 + k, g + st, v[k] + (k == 0 ? 12 : 0), kInsKeys, Scaled(st ? 30 : 38, e));
+                    s.Off(kChKeys1 + k, g + st + 3);
+                }
+        }
+    }
+}
+
+void WriteArps(Score &s, int endRow)
+{
+    for (int g = 0; g < endRow; ++g) {
+        const Section &sec = SectionAt(g);
+        const int e = sec.energy;
+        const Chord &c = s.ChordAt(g);
+        const int r = g % 16;
+        int tones[7];
+        for (int k = 0; k < 7; ++k)
+            tones[k] = 62 + ((c.Tone(k % 3) - 2 + 12) % 12) + 12 * (k / 3);
+        const uint32_t h = Hash(uint32_t(g) * 13u + 5u);
+        switch (sec.arp) {
+        case kArNone:
+            break;
+        case kArSixteenths: {
+            static const int kUp[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+            s.Note(kChArp, g, tones[kUp[g % 8]], kInsPluck, Scaled(r % 4 == 0 ? 34 : 24, e));
+            break;
+        }
+        case kArEighths: {
+            static const int kGate[8] = {0, 2, 1, 3, 2, 4, 3, 5};
+            if (r % 2 == 0)
+                s.Note(kChArp, g, tones[kGate[(g / 2) % 8]], kInsPluck, Scaled(r % 4 == 0 ? 38 : 30, e));
+            break;
+        }
+        case kArDropsSparse:
+            if (h % 7 == 0)
+                s.Note(kChBell, g, tones[2 + (h >> 8) % 5] + 12, kInsBell, 18 + int((h >> 16) % 16));
+            break;
+        case kArDropsDense:
+            if (r % 2 == 0 && (h & 1))
+                s.Note(kChBell, g, tones[(h >> 8) % 7] + 12, kInsBell, 20 + int((h >> 16) % 16));
+            break;
+        }
+    }
+}
+
+void BuildScore(Score &s)
+{
+    s.Resize(kMusicOrders);
+    for (int o = 0; o < kMusicOrders; ++o) {
+        const std::vector<Chord> bars = ParseChords(kHarmony[o]);
+        for (int b = 0; b < 4; ++b)
+            s.bars[size_t(o * 4 + b)] = bars[size_t(b)];
+    }
+    const int end = s.rows;
+    WriteDrums(s, end);
+    WriteBass(s, end);
+    WriteChords(s, end);
+    WriteArps(s, end);
+    WriteAccents(s);
+    WriteRisers(s);
+    // The end of the song: a held chord, then a jump back to the start,
+    // which players read as the end. The calm loop closes on itself.
+    for (int ch = 0; ch < kChCount; ++ch)
+        s.Off(ch, Pos(53, 56));
+    s.Effect(kChFx, Pos(kMusicSongOrders - 1, 63), kItCmdJumpOrder, 0);
+    s.Effect(kChFx, Pos(kMusicOrders - 1, 63), kItCmdJumpOrder, uint8_t(kMusicLoopStart));
+}
+
+void SetUpChannels(ItModule &m)
+{
+    static const uint8_t kPan[kChCount] = {32, 30, 40, 26, 32, 32, 32, 20, 32, 44, 24, 32, 40, 30, 46, 18, 42};
+    static const uint8_t kVol[kChCount] = {64, 56, 44, 52, 40, 56, 60, 36, 36, 36, 40, 40, 40, 50, 34, 40, 44};
+    for (int c = 0; c < kChCount; ++c) {
+        m.channelPan[c] = kPan[c];
+        m.channelVolume[c] = kVol[c];
+    }
+}
+
+} // namespace
+
+bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
+{
+    ItModule m;
+    m.title = "Kestrun";
+    m.speed = kMusicSpeed;
+    m.tempo = kMusicTempo;
+    m.globalVolume = 128;
+    m.mixVolume = 80;
+    Score s;
+    BuildScore(s);
+    ScoreToModule(s, m);
+    SetUpChannels(m);
+    AddMusicInstruments(m);
+    return WriteItModule(m, out, error);
+}
+
+bool GenerateMusic(const std::string &dir)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!BuildSoundtrack(bytes, error)) {
+        std::fprintf(stderr, "datagen: cannot build Kestrun.it: %s\n", error.c_str());
+        return false;
+    }
+    return WriteDataFile(dir, "Kestrun.it", bytes);
+}
