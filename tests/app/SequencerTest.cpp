@@ -1,0 +1,304 @@
+// Pacing, the timeline script, the test mode and the dispatcher's own
+// scenes, run against the scripted clock and song of FakePlatform.
+#include "FakePlatform.h"
+#include "Gen32.h"
+#include "Random.h"
+#include "TestFiles.h"
+#include "Timeline.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Sequencer : ::testing::Test {
+    void SetUp() override
+    {
+        fake::Reset();
+        LastFrame = 0;
+        UseHiResTimer = 1;
+        ApplicationFin = 0;
+        bTestOnly = 0;
+        bTraceSteps = 0;
+        bBenchScenes = 0;
+        DemoState = -1;
+        DemoSubState1 = DemoSubState2 = 0;
+        ASSERT_TRUE(CreateGFXPage(&EffectGFXPage32, 400, 308, 32));
+    }
+    void TearDown() override
+    {
+        DeleteGFXPage(&EffectGFXPage32);
+        ApplicationFin = 0;
+        bTestOnly = 0;
+        bTraceSteps = 0;
+        bBenchScenes = 0;
+    }
+};
+
+TEST_F(Sequencer, FramesToChangeMeasuresFramesOfAThirtiethSecond)
+{
+    fake::Clock = 5000;
+    EXPECT_FLOAT_EQ(FramesToChange(), 1.02f);   // the first call starts 34 ms back
+    EXPECT_EQ(LastFrame, 5000);
+    fake::Clock += 20;
+    EXPECT_EQ(FramesToChange(), 0.0f);
+    EXPECT_EQ(LastFrame, 5000);                 // not moved by a call without a frame
+    fake::Clock += 13;
+    EXPECT_EQ(FramesToChange(), 0.0f);          // 33 ms: 0.99 of a frame
+    fake::Clock += 7;
+    EXPECT_FLOAT_EQ(FramesToChange(), 1.2f);    // 40 ms
+    EXPECT_EQ(FramesToChange(), 0.0f);          // same millisecond
+    fake::Clock += 1000;
+    EXPECT_FLOAT_EQ(FramesToChange(), 30.0f);   // a stall of one second
+
+    // Without the fine timer the C library clock paces.
+    LastFrame = 0;
+    UseHiResTimer = 0;
+    fake::LibClock = 700;
+    EXPECT_FLOAT_EQ(FramesToChange(), 1.02f);
+    EXPECT_EQ(CurrentFrame, 700);
+    fake::Clock += 500;
+    EXPECT_EQ(FramesToChange(), 0.0f);
+}
+
+TEST_F(Sequencer, ScriptHasTheFortyOneSteps)
+{
+    const long expected[kTimelineSteps][3] = {
+        {-1, 0, 100},   {13, 0, 200},   {13, 2, 230},   {13, 3, 300},   {0, 0, 450},    {0, 2, 630},
+        {1, 0, 800},    {1, 3, 900},    {1, 3, 1140},   {1, 5, 1200},   {2, 0, 1420},   {2, 2, 1500},
+        {6, 0, 1510},   {6, 1, 1600},   {6, 2, 1800},   {6, 2, 1900},   {6, 3, 2000},   {7, 0, 2020},
+        {7, 1, 2330},   {7, kKeepSubState, 2430},       {7, 2, 2500},   {14, 0, 2700},  {14, 3, 2732},
+        {15, 0, 2932},  {15, 2, 2820},  {15, 3, 3000},  {16, 0, 3100},  {16, 1, 3200},  {16, 2, 3410},
+        {16, 3, 3430},  {12, 0, 3500},  {12, 2, 3700},  {12, 2, 3800},  {12, 3, 3900},  {12, 4, 3940},
+        {17, 0, 4100},  {17, 2, 4230},  {17, 4, 4620},  {17, 6, 4900},  {18, 0, 5350},  {18, 2, 5360},
+    };
+    for (int i = 0; i < kTimelineSteps; i++) {
+        EXPECT_EQ(TimelineScript[i].State, expected[i][0]) << "step " << i + 1;
+        EXPECT_EQ(TimelineScript[i].SubState, expected[i][1]) << "step " << i + 1;
+        EXPECT_EQ(TimelineScript[i].EndPos, expected[i][2]) << "step " << i + 1;
+    }
+}
+
+struct TraceLine {
+    int Step;
+    long Scene, SubState, StartOrder, StartRow, EndOrder, EndRow, Frames;
+};
+
+std::vector<TraceLine> ParseTrace(const std::string &text)
+{
+    std::vector<TraceLine> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        TraceLine t{};
+        if (std::sscanf(line.c_str(), "step=%d scene=%ld substate=%ld start=%ld:%ld end=%ld:%ld frames=%ld", &t.Step,
+                        &t.Scene, &t.SubState, &t.StartOrder, &t.StartRow, &t.EndOrder, &t.EndRow, &t.Frames) == 8)
+            lines.push_back(t);
+    }
+    return lines;
+}
+
+TEST_F(Sequencer, WholeDemoFollowsTheMusicStepByStep)
+{
+    bTraceSteps = 1;
+    testing::internal::CaptureStderr();
+    HandleDemo();
+    const std::vector<TraceLine> trace = ParseTrace(testing::internal::GetCapturedStderr());
+    ASSERT_EQ(trace.size(), size_t(kTimelineSteps));
+    long previousEnd = 0;
+    for (int i = 0; i < kTimelineSteps; i++) {
+        const TraceLine &t = trace[size_t(i)];
+        const TimelineStep &s = TimelineScript[i];
+        SCOPED_TRACE("step " + std::to_string(i + 1));
+        EXPECT_EQ(t.Step, i + 1);
+        EXPECT_EQ(t.Scene, s.State);
+        if (s.SubState != kKeepSubState) {
+            EXPECT_EQ(t.SubState, s.SubState);
+        }
+        EXPECT_EQ(t.StartOrder * 100 + t.StartRow, previousEnd);
+        const long end = t.EndOrder * 100 + t.EndRow;
+        if (i + 1 == 25) {
+            EXPECT_EQ(t.Frames, 0);          // its end was passed before it began
+            EXPECT_EQ(end, previousEnd);
+        } else {
+            EXPECT_GT(t.Frames, 0);
+            EXPECT_GE(end, s.EndPos);
+        }
+        previousEnd = end;
+    }
+    EXPECT_EQ(trace[19].SubState, 1);        // step 20 keeps step 19's sub-state
+    EXPECT_EQ(DemoState, 18);
+    // The first step is black: scene -1 presents the page every frame.
+    ASSERT_GE(fake::PresentPages.size(), size_t(trace[0].Frames));
+    EXPECT_EQ(fake::PresentPages[0], &EffectGFXPage32);
+    // Paced frames are at least 34 ms apart and the loop slept between them.
+    for (size_t i = 1; i < size_t(trace[0].Frames); i++)
+        ASSERT_GE(fake::PresentTimes[i] - fake::PresentTimes[i - 1], 34u);
+    EXPECT_GT(fake::WaitCalls, 0);
+}
+
+TEST_F(Sequencer, ClosingRunsTheRemainingStepsWithoutFrames)
+{
+    bTraceSteps = 1;
+    fake::CloseAfterPresents = 5;
+    testing::internal::CaptureStderr();
+    HandleDemo();
+    const std::vector<TraceLine> trace = ParseTrace(testing::internal::GetCapturedStderr());
+    ASSERT_EQ(trace.size(), size_t(kTimelineSteps));
+    EXPECT_EQ(trace[0].Frames, 5);
+    for (size_t i = 1; i < trace.size(); i++)
+        EXPECT_EQ(trace[i].Frames, 0);
+    EXPECT_EQ(DemoState, 18);
+    EXPECT_EQ(DemoSubState1, 2);
+}
+
+TEST_F(Sequencer, CounterShowsFrameTimeAndMusicPosition)
+{
+    fake::CloseAfterPresents = 1;
+    fake::Clock = 1000 + 64 * 10 + 50;   // order 1, row 5 already playing
+    fake::SongStart = 1000;
+    DemoState = -1;
+    HandleDemo();
+    EXPECT_EQ(CurrentFPS, 102 * 10000 + 105);
+}
+
+// Test mode: the test card stays up until the program closes and the music
+// jumps once to order 60.
+TEST_F(Sequencer, TestModeShowsTheTestCard)
+{
+    TempFolder dir;
+    std::vector<uint8_t> indices(400 * 308);
+    for (size_t i = 0; i < indices.size(); i++)
+        indices[i] = uint8_t(i / 400);   // one palette entry a row
+    WriteBytes(dir.File("Testing.pcx"), MakePcx(400, 308, indices));
+    ZentrixSetDataFolder(dir.Path.c_str());
+
+    bTestOnly = 1;
+    fake::CloseAfterPresents = 20;
+    HandleDemo();
+    ZentrixSetDataFolder(nullptr);
+
+    EXPECT_EQ(DemoState, -10);
+    EXPECT_EQ(DemoSubState1, 1);
+    EXPECT_EQ(fake::SetOrders, std::vector<int>{60});
+    EXPECT_EQ(fake::PresentTimes.size(), 20u);
+    const auto *pixels = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
+    EXPECT_EQ(pixels[0], 0x00FF00u);                         // palette entry 0: (0, 255, 0)
+    EXPECT_EQ(pixels[299 * 400 + 17], 0x2BD415u);            // entry 299 % 256 = 43: (43, 212, 21)
+}
+
+// Sleeping until the frame is due gives the same frames, at the same times,
+// as polling the clock every millisecond.
+TEST_F(Sequencer, SleepingPacesLikePolling)
+{
+    bTestOnly = 1;
+    fake::CloseAfterPresents = 40;
+    fake::WaitJumps = false;
+    HandleDemo();
+    const std::vector<uint32_t> polled = fake::PresentTimes;
+    const long polls = fake::WaitCalls;
+
+    fake::Reset();
+    LastFrame = 0;
+    ApplicationFin = 0;
+    DemoSubState1 = 0;
+    fake::CloseAfterPresents = 40;
+    HandleDemo();
+    EXPECT_EQ(fake::PresentTimes, polled);
+    EXPECT_LT(fake::WaitCalls * 10, polls);
+    for (size_t i = 1; i < polled.size(); i++)
+        EXPECT_EQ(polled[i] - polled[i - 1], 34u);
+}
+
+TEST_F(Sequencer, DispatcherScenes)
+{
+    auto *pixels = static_cast<uint32_t *>(EffectGFXPage32.pPageData);
+    pixels[0] = pixels[123199] = 0xFFFFFF;
+    DemoState = -1;
+    DemoSubState1 = 7;   // black ignores the sub-state
+    DoAction(1.0f);
+    EXPECT_EQ(pixels[0], 0u);
+    EXPECT_EQ(pixels[123199], 0u);
+    EXPECT_EQ(fake::PresentPages, std::vector<defZENTRIXPAGE *>{&EffectGFXPage32});
+
+    DemoState = -10;
+    DemoSubState1 = 0;
+    DoAction(1.0f);
+    EXPECT_EQ(DemoSubState1, 1);
+    DoAction(2.5f);
+    EXPECT_EQ(fake::SetOrders, std::vector<int>{60});
+    EXPECT_EQ(fake::PresentPages.size(), 3u);
+
+    // Sub-states and scenes without an entry present nothing.
+    DemoSubState1 = 2;
+    DoAction(1.0f);
+    for (long scene : {-5L, 3L, 4L, 5L, 19L, 100L}) {
+        DemoState = scene;
+        DoAction(1.0f);
+    }
+    EXPECT_EQ(fake::PresentPages.size(), 3u);
+}
+
+TEST(SceneBench, MedianAndWorstByScene)
+{
+    ResetSceneBench();
+    for (double ms : {1.0, 2.0, 3.0, 4.0, 100.0})
+        RecordSceneTime(-1, ms);
+    RecordSceneTime(12, 250.0);     // past the table: counted, worst kept
+    RecordSceneTime(42, 5.0);       // not a scene: ignored
+    char text[1024] = {};
+    FILE *f = fmemopen(text, sizeof(text) - 1, "w");
+    ASSERT_NE(f, nullptr);
+    PrintSceneBench(f);
+    std::fclose(f);
+    std::istringstream in(text);
+    std::string header, line;
+    std::getline(in, header);
+    long scene = 0, frames = 0;
+    double median = 0, worst = 0;
+    std::getline(in, line);
+    ASSERT_EQ(std::sscanf(line.c_str(), "%ld %ld %lf %lf", &scene, &frames, &median, &worst), 4) << text;
+    EXPECT_EQ(scene, -1);
+    EXPECT_EQ(frames, 5);
+    EXPECT_NEAR(median, 3.0, 0.01);
+    EXPECT_DOUBLE_EQ(worst, 100.0);
+    std::getline(in, line);
+    ASSERT_EQ(std::sscanf(line.c_str(), "%ld %ld %lf %lf", &scene, &frames, &median, &worst), 4) << text;
+    EXPECT_EQ(scene, 12);
+    EXPECT_EQ(frames, 1);
+    EXPECT_DOUBLE_EQ(median, 250.0);
+    EXPECT_FALSE(std::getline(in, line));
+    ResetSceneBench();
+}
+
+TEST(RandomDrops, ChanceGrowsToCertaintyAndPlacesStayOnTheSurface)
+{
+    SeedRand15(1234);
+    long D = 200, x = 0, y = 0, s = 0;
+    int drops = 0;
+    for (int frame = 0; frame < 400; frame++) {
+        const long before = D;
+        const int drop = NextRandomDrop(&D, &x, &y, &s);
+        drops += drop;
+        EXPECT_EQ(D, before > 8 ? before - 1 : 8);
+        if (before <= 16) {
+            ASSERT_EQ(drop, 1) << "frame " << frame;
+        }
+        if (drop) {
+            ASSERT_GE(s, 0);
+            ASSERT_LT(s, 600);
+            ASSERT_GE(y, 4);
+            ASSERT_LE(y, 145);
+            ASSERT_GE(x, 4);
+            ASSERT_LE(x, 95);
+        }
+    }
+    EXPECT_GT(drops, 200);
+    EXPECT_LT(drops, 400);
+}
+
+} // namespace
