@@ -1,0 +1,15 @@
+// The commands of zentrix-tool. Each takes its own arguments (without the
+// command name), prints its result on stdout and its errors on stderr, and
+// returns the process exit status (0 success, 1 failure, 2 bad usage).
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+
+int CommandInfo(const Args &args);    // info FILE
+int CommandDecode(const Args &args);  // decode FILE OUT.png [--size WxH] [--bpp 8|24]
+
+// Lower-case extension of a path including the dot (".pcx"), or "".
+std::string ExtensionOf(const std::string &path);

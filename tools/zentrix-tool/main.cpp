@@ -1,0 +1,47 @@
+// zentrix-tool: looks into the library's file formats from the command line.
+// One table of commands; each command lives in its own file.
+#include "Commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Command {
+    const char *name;
+    const char *usage;
+    const char *summary;
+    int (*run)(const Args &args);
+};
+
+const Command kCommands[] = {
+    {"info", "info FILE", "dimensions and format of a .pcx image; the sizes a .raw file could be", CommandInfo},
+    {"decode", "decode FILE OUT.png [--size WxH] [--bpp 8|24]",
+     "decodes a .pcx image, or a .raw image of the given size and depth, to PNG", CommandDecode},
+};
+
+int Usage(std::FILE *out)
+{
+    std::fprintf(out, "usage: zentrix-tool COMMAND ARGS...\n\ncommands:\n");
+    for (const Command &c : kCommands)
+        std::fprintf(out, "  %-50s %s\n", c.usage, c.summary);
+    std::fprintf(out, "\nzentrix-tool help prints this text.\n");
+    return out == stdout ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2)
+        return Usage(stderr);
+    const char *name = argv[1];
+    if (!std::strcmp(name, "help") || !std::strcmp(name, "--help") || !std::strcmp(name, "-h"))
+        return Usage(stdout);
+    for (const Command &c : kCommands) {
+        if (std::strcmp(c.name, name) == 0)
+            return c.run(Args(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "zentrix-tool: unknown command '%s'\n", name);
+    return Usage(stderr);
+}
