@@ -1,0 +1,207 @@
+// Water: the flat surface's bands, a drop's ring and decay, the switches
+// and the bounds of the drawing.
+#include "PageFixture.h"
+#include "WaterEffect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+class Water : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(AllocateWaterMemory(), 1);
+        CT = 0;
+        RotateEffect = 0;
+        DrawPic = 0;
+        bWaterFireEffect = 0;
+        DrawBar = 0;
+        // Palette entry k shows as the value k, so pixels read as shade indices.
+        for (int k = 0; k < 256; ++k) WaterPalette[k] = uint32_t(k);
+    }
+    void TearDown() override { FreeWaterMemory(); }
+
+    static int16_t *Newest() { return CT ? WaterPage2 : WaterPage1; }
+    static void Step(defZENTRIXPAGE *page) { DoWaterEffect(nullptr, nullptr, 1, page); }
+    static long SumAbs()
+    {
+        long s = 0;
+        for (int i = 0; i < WaterGridCells; ++i) s += std::abs(int(Newest()[i]));
+        return s;
+    }
+};
+
+TEST_F(Water, FlatSurfaceDrawsBandsTwoPixelsApartRisingFromShade16)
+{
+    GuardedPage p(0xFFFFFFFFu);
+    Step(&p.page);
+    for (int r = 1; r < 152; ++r)
+        for (int x = 4; x < 400; x += 7) {
+            ASSERT_EQ(p.At(x, 2 * r), uint32_t(15 + r)) << "row " << 2 * r << " x " << x;
+            ASSERT_EQ(p.At(x, 2 * r + 1), uint32_t(15 + r)) << "row " << 2 * r + 1 << " x " << x;
+        }
+    // Below the last grid row nothing is drawn.
+    for (int y = 304; y < 308; ++y) EXPECT_EQ(p.At(200, y), 0xFFFFFFFFu);
+    EXPECT_TRUE(p.GuardsIntact());
+}
+
+TEST_F(Water, DropSpreadsAsSymmetricRingAndDecays)
+{
+    const int cx = 50, cy = 77, c = cy * 100 + cx;
+    DrawDrop(cx, cy, 500);
+    GuardedPage p;
+    for (int k = 0; k < 12; ++k) Step(&p.page);
+    const int16_t *N = Newest();
+    // The ripple looks only at neighbours, so the ring is exactly symmetric.
+    for (int d = 1; d < 20; ++d) {
+        ASSERT_EQ(N[c + d], N[c - d]) << d;
+        ASSERT_EQ(N[c + 100 * d], N[c - 100 * d]) << d;
+    }
+    // After 12 steps the disturbance has reached ten cells out and not 16.
+    int reach = 0;
+    for (int d = 1; d < 30; ++d)
+        if (N[c + d] != 0) reach = d;
+    EXPECT_GE(reach, 10);
+    EXPECT_LE(reach, 14);
+    // The ring is further out than the middle: its peak is not at the centre.
+    int peak = 0, at = 0;
+    for (int d = 0; d < 20; ++d)
+        if (std::abs(int(N[c + d])) > peak) peak = std::abs(int(N[c + d])), at = d;
+    EXPECT_GT(at, 3);
+
+    const long early = SumAbs();
+    for (int k = 0; k < 600; ++k) Step(&p.page);
+    EXPECT_LT(SumAbs(), early / 10);
+    EXPECT_TRUE(p.GuardsIntact());
+}
+
+TEST_F(Water, ClearCommandFlattensTheSurfaceOnTheNextFrame)
+{
+    DrawDrop(30, 40, 600);
+    GuardedPage p;
+    Step(&p.page);
+    Step(&p.page);
+    ASSERT_GT(SumAbs(), 0);
+    HandleWaterMessage(nullptr, WM_COMMAND, IDM_WATER_CLEAR, 0);
+    GuardedPage q;
+    Step(&q.page);
+    EXPECT_EQ(SumAbs(), 0);
+    EXPECT_EQ(q.At(100, 100), 15u + 50u);
+}
+
+TEST_F(Water, SwitchesToggleByCommandAndKey)
+{
+    HandleWaterMessage(nullptr, WM_COMMAND, IDM_WATER_STIR, 0);
+    HandleWaterMessage(nullptr, WM_KEYDOWN, '1', 0);
+    HandleWaterMessage(nullptr, WM_KEYDOWN, '6', 0);
+    EXPECT_EQ(RotateEffect.load(), 1);
+    EXPECT_EQ(DrawPic.load(), 1);
+    EXPECT_EQ(bWaterFireEffect.load(), 1);
+    HandleWaterMessage(nullptr, WM_KEYDOWN, '4', 0);
+    EXPECT_EQ(RotateEffect.load(), 0);
+    // A countdown value of the sequencer toggles off, not to another count.
+    DrawPic = 15;
+    HandleWaterMessage(nullptr, WM_COMMAND, IDM_WATER_BITMAP, 0);
+    EXPECT_EQ(DrawPic.load(), 0);
+    const int symbol = DrawSymbol;
+    HandleWaterMessage(nullptr, WM_KEYDOWN, '7', 0);
+    EXPECT_EQ(DrawSymbol.load(), 1 - symbol);
+    // Messages that are not the water's change nothing.
+    HandleWaterMessage(nullptr, WM_PAINT, IDM_WATER_STIR, 0);
+    EXPECT_EQ(RotateEffect.load(), 0);
+}
+
+TEST_F(Water, DropCommandAddsOneDropOnTheNextFrame)
+{
+    HandleWaterMessage(nullptr, WM_KEYDOWN, '2', 0);
+    EXPECT_EQ(SumAbs(), 0);
+    GuardedPage p;
+    Step(&p.page);
+    Step(&p.page);
+    EXPECT_GT(SumAbs(), 0);
+}
+
+TEST_F(Water, StirrerOffTheGridPressesNothingButKeepsMoving)
+{
+    RotateEffect = 1;
+    for (int k = 0; k < 3; ++k) StirX[k] = 5000, StirY[k] = 5000, StirDX[k] = StirDY[k] = 0;
+    StirDX[1] = StirDX[2] = 16;
+    GuardedPage p;
+    Step(&p.page);
+    EXPECT_EQ(SumAbs(), 0);
+    EXPECT_NE(StirX[1], 5000);
+    // One inside the window presses its four cells.
+    StirX[1] = 400, StirY[1] = 600, StirDX[1] = StirDY[1] = 0;
+    StirX[0] = 400, StirY[0] = 600;
+    Step(&p.page);
+    Step(&p.page);
+    EXPECT_GT(SumAbs(), 0);
+}
+
+TEST_F(Water, FireHeatsOnlyTheTopRows)
+{
+    bWaterFireEffect = 1;
+    GuardedPage p;
+    Step(&p.page);
+    for (int i = 900; i < WaterGridCells; ++i) ASSERT_EQ(FirePage[i], 0) << i;
+    int hot = 0;
+    for (int i = 100; i < 900; ++i) hot += FirePage[i] != 0;
+    EXPECT_GT(hot, 0);
+}
+
+TEST_F(Water, ExtremeHeightsDrawOnlyInsideThePage)
+{
+    for (int i = 0; i < WaterGridCells; ++i) {
+        WaterPage1[i] = (i / 7) % 2 ? 32767 : -32768;
+        WaterPage2[i] = (i / 3) % 2 ? -32768 : 32767;
+    }
+    GuardedPage p;
+    for (int k = 0; k < 3; ++k) Step(&p.page);
+    EXPECT_TRUE(p.GuardsIntact());
+    EXPECT_GT(p.CountNot(0), 0);
+}
+
+TEST_F(Water, DropsOutsideTheGridAreIgnored)
+{
+    DrawDrop(0, 50, 500);
+    DrawDrop(99, 50, 500);
+    DrawDrop(50, 0, 500);
+    DrawDrop(50, 153, 500);
+    DrawDrop(-1000, 1000000, 500);
+    EXPECT_EQ(SumAbs(), 0);
+    for (int i = 0; i < WaterGridCells; ++i) ASSERT_EQ(WaterPage2[i], 0);
+}
+
+TEST(WaterMemory, FreeIsSafeUnallocatedAndTwiceAndDrawingThenDoesNothing)
+{
+    FreeWaterMemory();
+    FreeWaterMemory();
+    GuardedPage p(7);
+    DoWaterEffect(nullptr, nullptr, 1, &p.page);
+    DrawDrop(50, 50, 100);
+    EXPECT_EQ(p.CountNot(7), 0);
+    ASSERT_EQ(AllocateWaterMemory(), 1);
+    EXPECT_EQ(FreeWaterMemory(), 1);
+    EXPECT_EQ(FreeWaterMemory(), 1);
+}
+
+TEST(WaterMemory, DrawingSkipsPagesOfOtherDepthsOrSizes)
+{
+    ASSERT_EQ(AllocateWaterMemory(), 1);
+    GuardedPage p(7);
+    p.page.BPP = 16;
+    DoWaterEffect(nullptr, nullptr, 1, &p.page);
+    p.page.BPP = 32;
+    p.page.Height = 100;
+    DoWaterEffect(nullptr, nullptr, 1, &p.page);
+    EXPECT_EQ(p.CountNot(7), 0);
+    DoWaterEffect(nullptr, nullptr, 1, nullptr);
+    FreeWaterMemory();
+}
+
+} // namespace
