@@ -6,6 +6,8 @@
 // given beside them.
 #include "Gen32.h"
 #include "General.h"
+#include "LenzFlare.h"
+#include "WaterEffect.h"
 
 int GetBackgroundPic()
 {
@@ -17,6 +19,10 @@ int InitAppMemory()
     // 1. Allocation, stopping at the first failure, in this order: Water,
     //    Bumpy, Lenz, 3D, RndFire, Fire, Land, Spin, Splot, Feedback,
     //    General, Title, Plant, Helix, Scroller, Light.
+    if (!AllocateWaterMemory())
+        return 0;
+    if (!AllocateLenzMemory())
+        return 0;
     if (!AllocateGeneralMemory())
         return 0;
 
@@ -40,6 +46,8 @@ int InitAppMemory()
     // 4. Initialisers, in this order: Water, Bumpy, Lenz, 3D, RndFire, Fire,
     //    Land, Light, Spin, then with EffectGFXPage32: Title, Feedback,
     //    General, Splot, Plant, Helix, Scroller.
+    InitializeWater();
+    InitializeLenz();
     InitializeGeneral(&EffectGFXPage32);
     return 1;
 }
@@ -49,6 +57,8 @@ void QuitAppMemory()
     // Free functions in this order: Water, Bumpy, Lenz, 3D, RndFire, Fire,
     // Land, Light, Spin, Title, Plant, Splot, Feedback, Helix, Scroller,
     // General. Each tolerates buffers that were never allocated.
+    FreeWaterMemory();
+    FreeLenzMemory();
     FreeGeneralMemory();
 
     FreeSprite32(&TitlePicture);

@@ -8,6 +8,7 @@
 #include "Timeline.h"
 
 #include "Random.h"
+#include "WaterEffect.h"
 
 #include <chrono>
 #include <climits>
@@ -168,11 +169,18 @@ void BeginStep(int step)
 {
     switch (step) {
     case 13:
+        bWaterFireEffect = 0;
         DropDivisor = 200;
+        break;
+    case 14:
+    case 17:
+        bWaterFireEffect = 0;
         break;
     case 15:
     case 16:
         DemoSubState2 = 10;   // bar countdown
+        DrawBar = 1;
+        bWaterFireEffect = step == 15 ? 1 : 0;
         break;
     default:
         break;
@@ -185,13 +193,23 @@ void StepFrameWork(int step, float /*F*/)
     long x, y, s;
     switch (step) {
     case 14:
-        if (NextRandomDrop(&DropDivisor, &x, &y, &s)) {
-            // The water module draws the drop here: DrawDrop(x, y, s).
-        }
+        if (NextRandomDrop(&DropDivisor, &x, &y, &s))
+            DrawDrop(x, y, s);
         break;
     case 15:
-        // Bar countdown of the water module, then a drop on every frame.
-        NextDropPlace(&x, &y, &s);
+    case 16:
+        // The bar is pressed in for the step's first 11 frames.
+        if (DrawBar == 1) {
+            if (DemoSubState2 != 0)
+                DemoSubState2--;
+            else
+                DrawBar = 0;
+        }
+        // Step 15 also drops on every frame.
+        if (step == 15) {
+            NextDropPlace(&x, &y, &s);
+            DrawDrop(x, y, s);
+        }
         break;
     default:
         break;
