@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -161,6 +162,42 @@ TEST_F(General, AddPutClipsAndSaturates)
     EXPECT_EQ(At(300, 0), 0u);
     sprite.BPP = 32;
     FreeSprite32(&wide);
+    FreeSprite32(&sprite);
+}
+
+// Every byte of every row length (the vector loop and its tail) adds and
+// saturates as the plain rule says.
+TEST_F(General, AddPutMatchesTheByteRule)
+{
+    defZENTRIXSPRITE sprite{nullptr, 37, 3, 32};
+    ASSERT_TRUE(AllocSprite32(&sprite));
+    auto *src = static_cast<uint8_t *>(sprite.pSpriteData);
+    auto *dst = static_cast<uint8_t *>(Page.pPageData);
+    uint32_t seed = 1;
+    auto next = [&]() { return uint8_t((seed = seed * 1103515245u + 12345u) >> 16); };
+    for (int i = 0; i < 37 * 3 * 4; i++)
+        src[i] = next();
+    for (int i = 0; i < 400 * 4 * 4; i++)
+        dst[i] = next();
+    const std::vector<uint8_t> before(dst, dst + 400 * 4 * 4);
+    for (int w = 1; w <= 37; w += 4)
+        AddPut32_Work(&Page, 0, 0, w, 1, &sprite, 0, 0);   // row 0: overlapping widths
+    AddPut32_Work(&Page, 3, 1, 37, 3, &sprite, 0, 0);
+    for (int x = 0; x < 400; x++) {
+        for (int c = 0; c < 4; c++) {
+            unsigned expected = before[size_t(x * 4 + c)];
+            for (int w = 1; w <= 37; w += 4)
+                if (x < w)
+                    expected = std::min(255u, expected + src[x * 4 + c]);
+            ASSERT_EQ(dst[x * 4 + c], expected) << x << " " << c;
+        }
+    }
+    for (int y = 1; y < 4; y++)
+        for (int x = 0; x < 400 * 4; x++) {
+            const int sx = x / 4 - 3;
+            const unsigned add = (sx >= 0 && sx < 37) ? src[((y - 1) * 37 + sx) * 4 + x % 4] : 0;
+            ASSERT_EQ(dst[y * 1600 + x], std::min(255u, unsigned(before[size_t(y * 1600 + x)]) + add)) << y << " " << x;
+        }
     FreeSprite32(&sprite);
 }
 
