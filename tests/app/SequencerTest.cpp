@@ -16,6 +16,7 @@
 namespace {
 
 struct Sequencer : ::testing::Test {
+    TempFolder EmptyData;
     void SetUp() override
     {
         fake::Reset();
@@ -27,11 +28,16 @@ struct Sequencer : ::testing::Test {
         bBenchScenes = 0;
         DemoState = -1;
         DemoSubState1 = DemoSubState2 = 0;
-        ASSERT_TRUE(CreateGFXPage(&EffectGFXPage32, 400, 308, 32));
+        // The drawing state the render thread makes, from an empty data
+        // folder (every picture and table stays zero).
+        ZentrixSetDataFolder(EmptyData.Path.c_str());
+        ASSERT_TRUE(GetBackgroundPic());
+        ASSERT_EQ(InitAppMemory(), 1);
     }
     void TearDown() override
     {
-        DeleteGFXPage(&EffectGFXPage32);
+        QuitAppMemory();
+        ZentrixSetDataFolder(nullptr);
         ApplicationFin = 0;
         bTestOnly = 0;
         bTraceSteps = 0;
@@ -180,7 +186,6 @@ TEST_F(Sequencer, TestModeShowsTheTestCard)
     bTestOnly = 1;
     fake::CloseAfterPresents = 20;
     HandleDemo();
-    ZentrixSetDataFolder(nullptr);
 
     EXPECT_EQ(DemoState, -10);
     EXPECT_EQ(DemoSubState1, 1);
