@@ -152,17 +152,210 @@ ZENTRIX_API uint32_t LoadPCX24(const char *FileName, uint32_t *Destination, uint
 /* Span routines                                                        */
 /* ------------------------------------------------------------------ */
 
+/* One horizontal row segment from x1 to x2 on row y, both ends drawn
+   (skip-first routines leave out the left end), clipped to the page.
+   Interpolated values are 16.16 fixed point; integer parts are rounded.
+   16-bit routines draw 5-6-5 pixels and read 24-bit textures (R, G, B
+   bytes); 32-bit routines draw 0x00RRGGBB and read 32-bit textures.
+   Texel index = (V >> 16) * TexWidth + (U >> 16): the caller keeps U and
+   V inside the texture (triangles and quads keep interpolated values
+   between their vertex values, so in-texture vertices are enough).
+   A routine draws nothing on a page of the other pixel size, and an Ofs
+   routine nothing when the source page has another pixel size. */
+ZENTRIX_API void HSolidLine16(int32_t x1, int32_t x2, int32_t y, uint32_t Colour, defZENTRIXPAGE *page);
+ZENTRIX_API void HSolidLine32(int32_t x1, int32_t x2, int32_t y, uint32_t Colour, defZENTRIXPAGE *page);
+ZENTRIX_API void HShadeLine16(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                              int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+ZENTRIX_API void HShadeLine32(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                              int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+ZENTRIX_API void HShadeLineLight16(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                   int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+ZENTRIX_API void HShadeLineLight32(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                   int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+/* Meant for spans known to lie inside the page; still clipped, so a wrong
+   caller cannot write outside the page (same pixels for in-page spans). */
+ZENTRIX_API void HNCShadeLineLight32(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                     int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+ZENTRIX_API void HShadeLineDark16(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                  int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+ZENTRIX_API void HShadeLineDark32(int32_t x1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                  int32_t x2, fixed16_t r2, fixed16_t g2, fixed16_t b2, int32_t y, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLine16(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLine32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureMaskLine32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                    const void *Texture, int32_t TexWidth, uint32_t MaskColour, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLineTrans16(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                     const void *Texture, int32_t TexWidth, int32_t Level, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLineTrans32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                     const void *Texture, int32_t TexWidth, int32_t Level, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLineDimmed32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                      const void *Texture, int32_t TexWidth, int32_t Factor, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLineLightDimmed32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2,
+                                           int32_t y, const void *Texture, int32_t TexWidth, int32_t Factor,
+                                           defZENTRIXPAGE *page);
+ZENTRIX_API void HAddTextureLine16(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                   const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HAddTextureLine32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                   const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLineLS16(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                  int32_t LightRed, int32_t LightGreen, int32_t LightBlue,
+                                  const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HTextureLineLS32(int32_t x1, fixed16_t U1, fixed16_t V1, int32_t x2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                  int32_t LightRed, int32_t LightGreen, int32_t LightBlue,
+                                  const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+/* DepthBuffer: signed 32-bit values laid out like the page's pixels. */
+ZENTRIX_API void HTextureLineZ32(int32_t x1, fixed16_t U1, fixed16_t V1, fixed16_t z1,
+                                 int32_t x2, fixed16_t U2, fixed16_t V2, fixed16_t z2, int32_t y,
+                                 const void *Texture, int32_t TexWidth, void *DepthBuffer, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLine16(int32_t x1, int32_t x2, int32_t y, int32_t dx, int32_t dy,
+                            const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLine32(int32_t x1, int32_t x2, int32_t y, int32_t dx, int32_t dy,
+                            const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineLS16(int32_t x1, int32_t x2, int32_t y, int32_t dx, int32_t dy,
+                              int32_t LightRed, int32_t LightGreen, int32_t LightBlue,
+                              const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineLS32(int32_t x1, int32_t x2, int32_t y, int32_t dx, int32_t dy,
+                              int32_t LightRed, int32_t LightGreen, int32_t LightBlue,
+                              const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmooth16(int32_t x1, fixed16_t sx1, fixed16_t sy1, int32_t x2, fixed16_t sx2, fixed16_t sy2, int32_t y,
+                                  const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmooth32(int32_t x1, fixed16_t sx1, fixed16_t sy1, int32_t x2, fixed16_t sx2, fixed16_t sy2, int32_t y,
+                                  const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmoothTexture16(int32_t x1, fixed16_t sx1, fixed16_t sy1, fixed16_t U1, fixed16_t V1,
+                                         int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                         const defZENTRIXPAGE *Source, const void *Texture, int32_t Level,
+                                         int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmoothTexture32(int32_t x1, fixed16_t sx1, fixed16_t sy1, fixed16_t U1, fixed16_t V1,
+                                         int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                         const defZENTRIXPAGE *Source, const void *Texture, int32_t Level,
+                                         int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmoothAddTexture16(int32_t x1, fixed16_t sx1, fixed16_t sy1, fixed16_t U1, fixed16_t V1,
+                                            int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                            const defZENTRIXPAGE *Source, const void *Texture, int32_t TexWidth,
+                                            defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmoothAddTexture32(int32_t x1, fixed16_t sx1, fixed16_t sy1, fixed16_t U1, fixed16_t V1,
+                                            int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t U2, fixed16_t V2, int32_t y,
+                                            const defZENTRIXPAGE *Source, const void *Texture, int32_t TexWidth,
+                                            defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmoothLS16(int32_t x1, fixed16_t sx1, fixed16_t sy1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                    int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t r2, fixed16_t g2, fixed16_t b2,
+                                    int32_t y, const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void HOfsLineSmoothLS32(int32_t x1, fixed16_t sx1, fixed16_t sy1, fixed16_t r1, fixed16_t g1, fixed16_t b1,
+                                    int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t r2, fixed16_t g2, fixed16_t b2,
+                                    int32_t y, const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+
+/* Selects the SSE2 loops (1, the default where the processor has them) or
+   the portable scalar loops (0) of the spans; both draw the same pixels.
+   Returns the previous setting. For tests and benchmarks. */
+ZENTRIX_API int32_t ZentrixUseSimd(int32_t Enable);
+
 /* ------------------------------------------------------------------ */
 /* Triangle rasterizers                                                 */
 /* ------------------------------------------------------------------ */
+
+/* Vertices as integers (pixels, texels, colour units, depth); rows from
+   the top vertex to the bottom one inclusive, clipped to the page. The
+   page's BPP picks the span routine: 0 or 16 the 16-bit one, 32 the
+   32-bit one, anything else draws nothing. A null texture draws nothing. */
+ZENTRIX_API void SolidTri(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
+                          uint32_t Colour, defZENTRIXPAGE *page);
+ZENTRIX_API void ShadeTri(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_t b1,
+                          int32_t x2, int32_t y2, int32_t r2, int32_t g2, int32_t b2,
+                          int32_t x3, int32_t y3, int32_t r3, int32_t g3, int32_t b3, defZENTRIXPAGE *page);
+ZENTRIX_API void ShadeTriLight(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_t b1,
+                               int32_t x2, int32_t y2, int32_t r2, int32_t g2, int32_t b2,
+                               int32_t x3, int32_t y3, int32_t r3, int32_t g3, int32_t b3, defZENTRIXPAGE *page);
+ZENTRIX_API void ShadeTriDark(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_t b1,
+                              int32_t x2, int32_t y2, int32_t r2, int32_t g2, int32_t b2,
+                              int32_t x3, int32_t y3, int32_t r3, int32_t g3, int32_t b3, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureTri(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                            int32_t x3, int32_t y3, int32_t U3, int32_t V3,
+                            const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void AddTextureTri(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                               int32_t x3, int32_t y3, int32_t U3, int32_t V3,
+                               const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureTriTrans(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                                 int32_t x3, int32_t y3, int32_t U3, int32_t V3,
+                                 const void *Texture, int32_t TexWidth, int32_t Level, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureTriDimmed(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                                  int32_t x3, int32_t y3, int32_t U3, int32_t V3,
+                                  const void *Texture, int32_t TexWidth, int32_t Factor, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureTriLS(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                              int32_t x3, int32_t y3, int32_t U3, int32_t V3,
+                              int32_t LightRed, int32_t LightGreen, int32_t LightBlue,
+                              const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureTriZ(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t z1,
+                             int32_t x2, int32_t y2, int32_t U2, int32_t V2, int32_t z2,
+                             int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t z3,
+                             const void *Texture, int32_t TexWidth, void *DepthBuffer, defZENTRIXPAGE *page);
 
 /* ------------------------------------------------------------------ */
 /* Quad rasterizers                                                     */
 /* ------------------------------------------------------------------ */
 
+/* Corners in outline order; any four-cornered outline, each row filled
+   between its leftmost and rightmost edge crossing. Needs the page's edge
+   buffers (AllocateScanLines) and a page narrower than 2000 pixels;
+   otherwise, or with a null texture or BPP other than 0, 16 or 32, draws
+   nothing. A quad whose corners all share one row draws nothing. */
+ZENTRIX_API void SolidQuad(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t x4, int32_t y4,
+                           uint32_t Colour, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureQuad(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                             int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t x4, int32_t y4, int32_t U4, int32_t V4,
+                             const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureMaskQuad(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                                 int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t x4, int32_t y4, int32_t U4, int32_t V4,
+                                 const void *Texture, int32_t TexWidth, uint32_t MaskColour, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureQuadDimmed(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                                   int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t x4, int32_t y4, int32_t U4, int32_t V4,
+                                   const void *Texture, int32_t TexWidth, int32_t Factor, defZENTRIXPAGE *page);
+ZENTRIX_API void AddTextureQuad(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2, int32_t V2,
+                                int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t x4, int32_t y4, int32_t U4, int32_t V4,
+                                const void *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+ZENTRIX_API void AddTextureQuadDimmed(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2,
+                                      int32_t V2, int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t x4, int32_t y4,
+                                      int32_t U4, int32_t V4, const void *Texture, int32_t TexWidth, int32_t Factor,
+                                      defZENTRIXPAGE *page);
+ZENTRIX_API void ShadeQuadLight(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_t b1,
+                                int32_t x2, int32_t y2, int32_t r2, int32_t g2, int32_t b2,
+                                int32_t x3, int32_t y3, int32_t r3, int32_t g3, int32_t b3,
+                                int32_t x4, int32_t y4, int32_t r4, int32_t g4, int32_t b4, defZENTRIXPAGE *page);
+ZENTRIX_API void TextureQuadZ(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t z1,
+                              int32_t x2, int32_t y2, int32_t U2, int32_t V2, int32_t z2,
+                              int32_t x3, int32_t y3, int32_t U3, int32_t V3, int32_t z3,
+                              int32_t x4, int32_t y4, int32_t U4, int32_t V4, int32_t z4,
+                              const void *Texture, int32_t TexWidth, void *DepthBuffer, defZENTRIXPAGE *page);
+
 /* ------------------------------------------------------------------ */
 /* Offset-warp triangles                                                */
 /* ------------------------------------------------------------------ */
+
+/* Triangles filled from a second page (Source, same pixel size as page):
+   shifted by (dx, dy), or warped by per-vertex source coordinates. */
+ZENTRIX_API void OfsTri(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t dx, int32_t dy,
+                        const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void OfsTriLS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3, int32_t dx, int32_t dy,
+                          int32_t LightRed, int32_t LightGreen, int32_t LightBlue,
+                          const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void OfsTriSmooth(int32_t x1, int32_t y1, int32_t sx1, int32_t sy1, int32_t x2, int32_t y2, int32_t sx2,
+                              int32_t sy2, int32_t x3, int32_t y3, int32_t sx3, int32_t sy3,
+                              const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void OfsTriSmoothLS(int32_t x1, int32_t y1, int32_t sx1, int32_t sy1, int32_t r1, int32_t g1, int32_t b1,
+                                int32_t x2, int32_t y2, int32_t sx2, int32_t sy2, int32_t r2, int32_t g2, int32_t b2,
+                                int32_t x3, int32_t y3, int32_t sx3, int32_t sy3, int32_t r3, int32_t g3, int32_t b3,
+                                const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
+ZENTRIX_API void OfsTriSmoothTexture(int32_t x1, int32_t y1, int32_t sx1, int32_t sy1, int32_t U1, int32_t V1,
+                                     int32_t x2, int32_t y2, int32_t sx2, int32_t sy2, int32_t U2, int32_t V2,
+                                     int32_t x3, int32_t y3, int32_t sx3, int32_t sy3, int32_t U3, int32_t V3,
+                                     const defZENTRIXPAGE *Source, const void *Texture, int32_t Level, int32_t TexWidth,
+                                     defZENTRIXPAGE *page);
+ZENTRIX_API void OfsTriSmoothAddTexture(int32_t x1, int32_t y1, int32_t sx1, int32_t sy1, int32_t U1, int32_t V1,
+                                        int32_t x2, int32_t y2, int32_t sx2, int32_t sy2, int32_t U2, int32_t V2,
+                                        int32_t x3, int32_t y3, int32_t sx3, int32_t sy3, int32_t U3, int32_t V3,
+                                        const defZENTRIXPAGE *Source, const void *Texture, int32_t TexWidth,
+                                        defZENTRIXPAGE *page);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,84 @@
+// TriFrame.h - the triangle walk shared by the triangle and offset-warp
+// triangle rasterizers: sort by y, step three edges in 16.16, hand each row
+// to a span routine. Rows are clipped to the page before the walk.
+#ifndef ZENTRIX_TRIFRAME_H
+#define ZENTRIX_TRIFRAME_H
+
+#include "SpanFrame.h"
+
+namespace zx {
+
+// A vertex: x, y, then N attributes, all integers.
+template <int N> using TriVertex = std::array<int32_t, 2 + N>;
+
+// One edge: x and the attributes in 16.16 (index 0 is x), with their steps.
+template <int N>
+struct TriEdge {
+    Vals<1 + N> v{}, s{};
+    void Start(const TriVertex<N> &top, const TriVertex<N> &bottom) {
+        const int64_t dy = int64_t(bottom[1]) - top[1];
+        for (int k = 0; k <= N; ++k) {
+            const int j = k == 0 ? 0 : k + 1;
+            v[k] = ToFixed(top[j]);
+            s[k] = dy == 0 ? 0u : StepOf((Wrap(bottom[j]) - Wrap(top[j])) << 16, dy);
+        }
+    }
+    // Moves n rows on: in wrapping arithmetic the same as n single steps.
+    void Advance(uint32_t n) {
+        for (int k = 0; k <= N; ++k) v[k] += s[k] * n;
+    }
+    void Step() {
+        for (int k = 0; k <= N; ++k) v[k] += s[k];
+    }
+    // The x a span receives: rounded to the nearest pixel.
+    int32_t X() const { return IntPart(v[0] + 0x8000u); }
+    int32_t A(int k) const { return Signed(v[1 + k]); }
+};
+
+// Walks the triangle and calls span(first edge, second edge, y) for every
+// row from the top vertex to the bottom one that lies on the page: the
+// edges T->M and T->B above the middle row, T->B and M->B from it on.
+template <int N, class Span>
+void TriWalk(TriVertex<N> a, TriVertex<N> b, TriVertex<N> c, int32_t Height, Span &&span) {
+    if (a[1] > b[1]) std::swap(a, b);
+    if (a[1] > c[1]) std::swap(a, c);
+    if (b[1] > c[1]) std::swap(b, c);
+    const int32_t yT = a[1], yM = b[1], yB = c[1];
+    const int32_t first = yT < 0 ? 0 : yT;
+    const int32_t last = yB >= Height ? Height - 1 : yB;
+    if (first > last) return;
+    TriEdge<N> tm, tb, mb;
+    tm.Start(a, b);
+    tb.Start(a, c);
+    mb.Start(b, c);
+    // Rows above the page are skipped in one move, not walked.
+    const uint32_t skipT = uint32_t(int64_t(first) - yT);
+    tb.Advance(skipT);
+    if (first < yM) tm.Advance(skipT);
+    if (first > yM) mb.Advance(uint32_t(int64_t(first) - yM));
+    for (int32_t y = first;; ++y) {
+        if (y < yM) {
+            span(tm, tb, y);
+            tm.Step();
+            tb.Step();
+        } else {
+            span(tb, mb, y);
+            tb.Step();
+            mb.Step();
+        }
+        if (y == last) break;
+    }
+}
+
+// The span routine for a page's pixel size: 0 or 16 the 16-bit one, 32 the
+// 32-bit one; -1 for a page that can't be drawn on.
+inline int PageKind(const defZENTRIXPAGE *page) {
+    if (!page || !page->pPageData || page->Width <= 0 || page->Height <= 0) return -1;
+    if (page->BPP == 0 || page->BPP == 16) return 16;
+    if (page->BPP == 32) return 32;
+    return -1;
+}
+
+}  // namespace zx
+
+#endif
