@@ -7,10 +7,10 @@ using namespace zx;
 
 namespace {
 
-using V0 = TriVertex<0>;
-using V2 = TriVertex<2>;
-using V4 = TriVertex<4>;
-using V5 = TriVertex<5>;
+using Vtx0 = TriVertex<0>;
+using Vtx2 = TriVertex<2>;
+using Vtx4 = TriVertex<4>;
+using Vtx5 = TriVertex<5>;
 
 // The source must have the destination's pixel size (its spans check it).
 bool SourceOk(const defZENTRIXPAGE *Source, int kind) { return PageKind(Source) == kind; }
@@ -24,7 +24,7 @@ ZENTRIX_API void OfsTri(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t 
     const int kind = PageKind(page);
     if (kind < 0 || !SourceOk(Source, kind)) return;
     auto span = kind == 16 ? HOfsLine16 : HOfsLine32;
-    TriWalk<0>(V0{x1, y1}, V0{x2, y2}, V0{x3, y3}, page->Height,
+    TriWalk<0>(Vtx0{x1, y1}, Vtx0{x2, y2}, Vtx0{x3, y3}, page->Height,
                [&](const TriEdge<0> &p, const TriEdge<0> &q, int32_t y) { span(p.X(), q.X(), y, dx, dy, Source, page); });
 }
 
@@ -34,7 +34,7 @@ ZENTRIX_API void OfsTriLS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_
     const int kind = PageKind(page);
     if (kind < 0 || !SourceOk(Source, kind)) return;
     auto span = kind == 16 ? HOfsLineLS16 : HOfsLineLS32;
-    TriWalk<0>(V0{x1, y1}, V0{x2, y2}, V0{x3, y3}, page->Height,
+    TriWalk<0>(Vtx0{x1, y1}, Vtx0{x2, y2}, Vtx0{x3, y3}, page->Height,
                [&](const TriEdge<0> &p, const TriEdge<0> &q, int32_t y) {
                    span(p.X(), q.X(), y, dx, dy, LightRed, LightGreen, LightBlue, Source, page);
                });
@@ -46,7 +46,7 @@ ZENTRIX_API void OfsTriSmooth(int32_t x1, int32_t y1, int32_t sx1, int32_t sy1, 
     const int kind = PageKind(page);
     if (kind < 0 || !SourceOk(Source, kind)) return;
     auto span = kind == 16 ? HOfsLineSmooth16 : HOfsLineSmooth32;
-    TriWalk<2>(V2{x1, y1, sx1, sy1}, V2{x2, y2, sx2, sy2}, V2{x3, y3, sx3, sy3}, page->Height,
+    TriWalk<2>(Vtx2{x1, y1, sx1, sy1}, Vtx2{x2, y2, sx2, sy2}, Vtx2{x3, y3, sx3, sy3}, page->Height,
                [&](const TriEdge<2> &p, const TriEdge<2> &q, int32_t y) {
                    span(p.X(), p.A(0), p.A(1), q.X(), q.A(0), q.A(1), y, Source, page);
                });
@@ -59,7 +59,7 @@ ZENTRIX_API void OfsTriSmoothLS(int32_t x1, int32_t y1, int32_t sx1, int32_t sy1
     const int kind = PageKind(page);
     if (kind < 0 || !SourceOk(Source, kind)) return;
     auto span = kind == 16 ? HOfsLineSmoothLS16 : HOfsLineSmoothLS32;
-    TriWalk<5>(V5{x1, y1, sx1, sy1, r1, g1, b1}, V5{x2, y2, sx2, sy2, r2, g2, b2}, V5{x3, y3, sx3, sy3, r3, g3, b3},
+    TriWalk<5>(Vtx5{x1, y1, sx1, sy1, r1, g1, b1}, Vtx5{x2, y2, sx2, sy2, r2, g2, b2}, Vtx5{x3, y3, sx3, sy3, r3, g3, b3},
                page->Height, [&](const TriEdge<5> &p, const TriEdge<5> &q, int32_t y) {
                    span(p.X(), p.A(0), p.A(1), p.A(2), p.A(3), p.A(4), q.X(), q.A(0), q.A(1), q.A(2), q.A(3), q.A(4), y,
                         Source, page);
@@ -73,7 +73,7 @@ ZENTRIX_API void OfsTriSmoothTexture(int32_t x1, int32_t y1, int32_t sx1, int32_
     const int kind = PageKind(page);
     if (kind < 0 || !SourceOk(Source, kind) || !Texture) return;
     auto span = kind == 16 ? HOfsLineSmoothTexture16 : HOfsLineSmoothTexture32;
-    TriWalk<4>(V4{x1, y1, sx1, sy1, U1, V1}, V4{x2, y2, sx2, sy2, U2, V2}, V4{x3, y3, sx3, sy3, U3, V3}, page->Height,
+    TriWalk<4>(Vtx4{x1, y1, sx1, sy1, U1, V1}, Vtx4{x2, y2, sx2, sy2, U2, V2}, Vtx4{x3, y3, sx3, sy3, U3, V3}, page->Height,
                [&](const TriEdge<4> &p, const TriEdge<4> &q, int32_t y) {
                    span(p.X(), p.A(0), p.A(1), p.A(2), p.A(3), q.X(), q.A(0), q.A(1), q.A(2), q.A(3), y, Source, Texture,
                         Level, TexWidth, page);
@@ -88,7 +88,7 @@ ZENTRIX_API void OfsTriSmoothAddTexture(int32_t x1, int32_t y1, int32_t sx1, int
     const int kind = PageKind(page);
     if (kind < 0 || !SourceOk(Source, kind) || !Texture) return;
     auto span = kind == 16 ? HOfsLineSmoothAddTexture16 : HOfsLineSmoothAddTexture32;
-    TriWalk<4>(V4{x1, y1, sx1, sy1, U1, V1}, V4{x2, y2, sx2, sy2, U2, V2}, V4{x3, y3, sx3, sy3, U3, V3}, page->Height,
+    TriWalk<4>(Vtx4{x1, y1, sx1, sy1, U1, V1}, Vtx4{x2, y2, sx2, sy2, U2, V2}, Vtx4{x3, y3, sx3, sy3, U3, V3}, page->Height,
                [&](const TriEdge<4> &p, const TriEdge<4> &q, int32_t y) {
                    span(p.X(), p.A(0), p.A(1), p.A(2), p.A(3), q.X(), q.A(0), q.A(1), q.A(2), q.A(3), y, Source, Texture,
                         TexWidth, page);

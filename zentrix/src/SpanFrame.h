@@ -4,6 +4,7 @@
 #ifndef ZENTRIX_SPANFRAME_H
 #define ZENTRIX_SPANFRAME_H
 
+#include "Pixels.h"
 #include "zentrix.h"
 
 #include <array>
@@ -13,6 +14,8 @@
 #include <utility>
 
 namespace zx {
+
+using zentrix::AddColor16;
 
 // The rasterizers' fixed-point values wrap modulo 2^32 like the processor
 // registers they were designed for. Doing the arithmetic on uint32_t keeps
@@ -137,19 +140,6 @@ struct TexelCache24 {
         return texel;
     }
 };
-
-// Saturating add of two 5-6-5 pixels. When no operand has a channel's top
-// bit set no channel can overflow, and the pixels add as one number.
-inline uint32_t AddColor565(uint32_t a, uint32_t b) {
-    if ((a & 0x7BEFu) == a && (b & 0x7BEFu) == b) return (a + b) & 0xFFFFu;
-    uint32_t r = (a & 0xF800u) + (b & 0xF800u);
-    uint32_t g = (a & 0x07E0u) + (b & 0x07E0u);
-    uint32_t bl = (a & 0x001Fu) + (b & 0x001Fu);
-    if (r > 0xF800u) r = 0xF800u;
-    if (g > 0x07E0u) g = 0x07E0u;
-    if (bl > 0x001Fu) bl = 0x001Fu;
-    return r + g + bl;
-}
 
 // Byte-wise saturating add of all four bytes (the scalar twin of paddusb).
 inline uint32_t AddSat8x4(uint32_t a, uint32_t b) {

@@ -156,7 +156,7 @@ struct Shade32 {
 
 struct ShadeLight16 {
     uint16_t *d;
-    void Pixel(size_t i, int32_t, const Vals<3> &v) { d[i] = uint16_t(AddColor565(d[i], Shade565(v[0], v[1], v[2]))); }
+    void Pixel(size_t i, int32_t, const Vals<3> &v) { d[i] = uint16_t(AddColor16(d[i], Shade565(v[0], v[1], v[2]))); }
 };
 
 // Light colour of the 32-bit light spans, from unrounded values; blue is
@@ -345,7 +345,7 @@ struct AddTexture16 {
     int32_t w;
     void Pixel(size_t i, int32_t, const Vals<2> &v) {
         const uint32_t t = To565(c.Get(TexelIndex(v[0], v[1], w)));
-        if (t) d[i] = uint16_t(AddColor565(d[i], t));
+        if (t) d[i] = uint16_t(AddColor16(d[i], t));
     }
 };
 

@@ -7,9 +7,9 @@ using namespace zx;
 
 namespace {
 
-using V0 = TriVertex<0>;
-using V2 = TriVertex<2>;
-using V3 = TriVertex<3>;
+using Vtx0 = TriVertex<0>;
+using Vtx2 = TriVertex<2>;
+using Vtx3 = TriVertex<3>;
 
 using ShadeSpan = void (*)(int32_t, fixed16_t, fixed16_t, fixed16_t, int32_t, fixed16_t, fixed16_t, fixed16_t, int32_t,
                            defZENTRIXPAGE *);
@@ -18,19 +18,19 @@ using TexSpan = void (*)(int32_t, fixed16_t, fixed16_t, int32_t, fixed16_t, fixe
 using TexSpan1 = void (*)(int32_t, fixed16_t, fixed16_t, int32_t, fixed16_t, fixed16_t, int32_t, const void *, int32_t,
                           int32_t, defZENTRIXPAGE *);
 
-void ShadeTriWith(const V3 &a, const V3 &b, const V3 &c, ShadeSpan span, defZENTRIXPAGE *page) {
+void ShadeTriWith(const Vtx3 &a, const Vtx3 &b, const Vtx3 &c, ShadeSpan span, defZENTRIXPAGE *page) {
     TriWalk<3>(a, b, c, page->Height, [&](const TriEdge<3> &p, const TriEdge<3> &q, int32_t y) {
         span(p.X(), p.A(0), p.A(1), p.A(2), q.X(), q.A(0), q.A(1), q.A(2), y, page);
     });
 }
 
-void TexTriWith(const V2 &a, const V2 &b, const V2 &c, TexSpan span, const void *tex, int32_t tw, defZENTRIXPAGE *page) {
+void TexTriWith(const Vtx2 &a, const Vtx2 &b, const Vtx2 &c, TexSpan span, const void *tex, int32_t tw, defZENTRIXPAGE *page) {
     TriWalk<2>(a, b, c, page->Height, [&](const TriEdge<2> &p, const TriEdge<2> &q, int32_t y) {
         span(p.X(), p.A(0), p.A(1), q.X(), q.A(0), q.A(1), y, tex, tw, page);
     });
 }
 
-void TexTriWith1(const V2 &a, const V2 &b, const V2 &c, TexSpan1 span, const void *tex, int32_t tw, int32_t extra,
+void TexTriWith1(const Vtx2 &a, const Vtx2 &b, const Vtx2 &c, TexSpan1 span, const void *tex, int32_t tw, int32_t extra,
                  defZENTRIXPAGE *page) {
     TriWalk<2>(a, b, c, page->Height, [&](const TriEdge<2> &p, const TriEdge<2> &q, int32_t y) {
         span(p.X(), p.A(0), p.A(1), q.X(), q.A(0), q.A(1), y, tex, tw, extra, page);
@@ -46,7 +46,7 @@ ZENTRIX_API void SolidTri(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_
     const int kind = PageKind(page);
     if (kind < 0) return;
     auto span = kind == 16 ? HSolidLine16 : HSolidLine32;
-    TriWalk<0>(V0{x1, y1}, V0{x2, y2}, V0{x3, y3}, page->Height,
+    TriWalk<0>(Vtx0{x1, y1}, Vtx0{x2, y2}, Vtx0{x3, y3}, page->Height,
                [&](const TriEdge<0> &p, const TriEdge<0> &q, int32_t y) { span(p.X(), q.X(), y, Colour, page); });
 }
 
@@ -55,7 +55,7 @@ ZENTRIX_API void ShadeTri(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_
                           defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0) return;
-    ShadeTriWith(V3{x1, y1, r1, g1, b1}, V3{x2, y2, r2, g2, b2}, V3{x3, y3, r3, g3, b3},
+    ShadeTriWith(Vtx3{x1, y1, r1, g1, b1}, Vtx3{x2, y2, r2, g2, b2}, Vtx3{x3, y3, r3, g3, b3},
                  kind == 16 ? HShadeLine16 : HShadeLine32, page);
 }
 
@@ -64,7 +64,7 @@ ZENTRIX_API void ShadeTriLight(int32_t x1, int32_t y1, int32_t r1, int32_t g1, i
                                int32_t b3, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0) return;
-    ShadeTriWith(V3{x1, y1, r1, g1, b1}, V3{x2, y2, r2, g2, b2}, V3{x3, y3, r3, g3, b3},
+    ShadeTriWith(Vtx3{x1, y1, r1, g1, b1}, Vtx3{x2, y2, r2, g2, b2}, Vtx3{x3, y3, r3, g3, b3},
                  kind == 16 ? HShadeLineLight16 : HShadeLineLight32, page);
 }
 
@@ -73,7 +73,7 @@ ZENTRIX_API void ShadeTriDark(int32_t x1, int32_t y1, int32_t r1, int32_t g1, in
                               int32_t b3, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0) return;
-    ShadeTriWith(V3{x1, y1, r1, g1, b1}, V3{x2, y2, r2, g2, b2}, V3{x3, y3, r3, g3, b3},
+    ShadeTriWith(Vtx3{x1, y1, r1, g1, b1}, Vtx3{x2, y2, r2, g2, b2}, Vtx3{x3, y3, r3, g3, b3},
                  kind == 16 ? HShadeLineDark16 : HShadeLineDark32, page);
 }
 
@@ -82,7 +82,7 @@ ZENTRIX_API void TextureTri(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int3
                             defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0 || !Texture) return;
-    TexTriWith(V2{x1, y1, U1, V1}, V2{x2, y2, U2, V2}, V2{x3, y3, U3, V3}, kind == 16 ? HTextureLine16 : HTextureLine32,
+    TexTriWith(Vtx2{x1, y1, U1, V1}, Vtx2{x2, y2, U2, V2}, Vtx2{x3, y3, U3, V3}, kind == 16 ? HTextureLine16 : HTextureLine32,
                Texture, TexWidth, page);
 }
 
@@ -91,7 +91,7 @@ ZENTRIX_API void AddTextureTri(int32_t x1, int32_t y1, int32_t U1, int32_t V1, i
                                int32_t TexWidth, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0 || !Texture) return;
-    TexTriWith(V2{x1, y1, U1, V1}, V2{x2, y2, U2, V2}, V2{x3, y3, U3, V3},
+    TexTriWith(Vtx2{x1, y1, U1, V1}, Vtx2{x2, y2, U2, V2}, Vtx2{x3, y3, U3, V3},
                kind == 16 ? HAddTextureLine16 : HAddTextureLine32, Texture, TexWidth, page);
 }
 
@@ -100,7 +100,7 @@ ZENTRIX_API void TextureTriTrans(int32_t x1, int32_t y1, int32_t U1, int32_t V1,
                                  int32_t TexWidth, int32_t Level, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0 || !Texture || Level == 0) return;
-    const V2 a{x1, y1, U1, V1}, b{x2, y2, U2, V2}, c{x3, y3, U3, V3};
+    const Vtx2 a{x1, y1, U1, V1}, b{x2, y2, U2, V2}, c{x3, y3, U3, V3};
     if (Level >= 64)
         TexTriWith(a, b, c, kind == 16 ? HTextureLine16 : HTextureLine32, Texture, TexWidth, page);
     else
@@ -112,7 +112,7 @@ ZENTRIX_API void TextureTriDimmed(int32_t x1, int32_t y1, int32_t U1, int32_t V1
                                   int32_t TexWidth, int32_t Factor, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0 || !Texture || Factor == 0) return;
-    const V2 a{x1, y1, U1, V1}, b{x2, y2, U2, V2}, c{x3, y3, U3, V3};
+    const Vtx2 a{x1, y1, U1, V1}, b{x2, y2, U2, V2}, c{x3, y3, U3, V3};
     if (kind == 16) {
         // 16-bit pages have no dimmed span: the factor mixes as a level.
         if (Factor >= 64)
@@ -134,7 +134,7 @@ ZENTRIX_API void TextureTriLS(int32_t x1, int32_t y1, int32_t U1, int32_t V1, in
     const int kind = PageKind(page);
     if (kind < 0 || !Texture) return;
     auto span = kind == 16 ? HTextureLineLS16 : HTextureLineLS32;
-    TriWalk<2>(V2{x1, y1, U1, V1}, V2{x2, y2, U2, V2}, V2{x3, y3, U3, V3}, page->Height,
+    TriWalk<2>(Vtx2{x1, y1, U1, V1}, Vtx2{x2, y2, U2, V2}, Vtx2{x3, y3, U3, V3}, page->Height,
                [&](const TriEdge<2> &p, const TriEdge<2> &q, int32_t y) {
                    span(p.X(), p.A(0), p.A(1), q.X(), q.A(0), q.A(1), y, LightRed, LightGreen, LightBlue, Texture,
                         TexWidth, page);
@@ -149,10 +149,10 @@ ZENTRIX_API void TextureTriZ(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int
     if (kind < 0 || !Texture) return;
     if (kind == 16) {
         // No depth test on 16-bit pages.
-        TexTriWith(V2{x1, y1, U1, V1}, V2{x2, y2, U2, V2}, V2{x3, y3, U3, V3}, HTextureLine16, Texture, TexWidth, page);
+        TexTriWith(Vtx2{x1, y1, U1, V1}, Vtx2{x2, y2, U2, V2}, Vtx2{x3, y3, U3, V3}, HTextureLine16, Texture, TexWidth, page);
         return;
     }
-    TriWalk<3>(V3{x1, y1, U1, V1, z1}, V3{x2, y2, U2, V2, z2}, V3{x3, y3, U3, V3, z3}, page->Height,
+    TriWalk<3>(Vtx3{x1, y1, U1, V1, z1}, Vtx3{x2, y2, U2, V2, z2}, Vtx3{x3, y3, U3, V3, z3}, page->Height,
                [&](const TriEdge<3> &p, const TriEdge<3> &q, int32_t y) {
                    HTextureLineZ32(p.X(), p.A(0), p.A(1), p.A(2), q.X(), q.A(0), q.A(1), q.A(2), y, Texture, TexWidth,
                                    DepthBuffer, page);
