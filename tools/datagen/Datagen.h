@@ -7,3 +7,7 @@
 bool GenerateTestCard(const std::string &dir);   // Testing.pcx
 bool GenerateMusic(const std::string &dir);      // Kestrun.it
 bool GenerateNumbers(const std::string &dir);    // Numbers.raw
+bool GenerateWater(const std::string &dir);      // Water.raw, WaterPal.raw
+bool GenerateLandTables(const std::string &dir); // Land.raw, Clouds.raw, ReflectClouds.raw
+bool GenerateLights(const std::string &dir);     // SplotPalette.raw, lines.txt, LightStream.raw, Sprite.raw
+bool GenerateLenz(const std::string &dir);       // Lenz*.raw, LenzMain/Red/Green/Blue.pcx

@@ -217,8 +217,16 @@ bool WritePreviews(const std::string &dataDir, const std::string &previewDir)
             std::printf("preview: %s could not be shown\n", e.file);
             continue;
         }
-        if (e.kind == Kind::Raw24 || e.kind == Kind::Raw8Signed || e.kind == Kind::Pcx)
+        if (e.kind == Kind::Raw8Signed) {
+            // Water grid cells are 4 pixels wide and 2 high on screen.
+            Picture wide(p.width * 4, p.height * 2);
+            for (int y = 0; y < wide.height; ++y)
+                for (int x = 0; x < wide.width; ++x)
+                    wide.At(x, y) = p.At(x / 4, y / 2);
+            p = wide;
+        } else if (e.kind == Kind::Raw24 || e.kind == Kind::Pcx) {
             p = Scaled(p, Enlargement(p));
+        }
         std::string name = e.file;
         name = name.substr(0, name.find('.'));
         if (e.kind == Kind::Warp)

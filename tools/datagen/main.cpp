@@ -20,6 +20,10 @@ const Generator kGenerators[] = {
     {"test card", GenerateTestCard},
     {"music", GenerateMusic},
     {"counter digits", GenerateNumbers},
+    {"water symbol and palette", GenerateWater},
+    {"landscape colours", GenerateLandTables},
+    {"light palettes, lines and sprites", GenerateLights},
+    {"lens flare", GenerateLenz},
 };
 
 int Usage()
