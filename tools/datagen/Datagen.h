@@ -11,3 +11,5 @@ bool GenerateWater(const std::string &dir);      // Water.raw, WaterPal.raw
 bool GenerateLandTables(const std::string &dir); // Land.raw, Clouds.raw, ReflectClouds.raw
 bool GenerateLights(const std::string &dir);     // SplotPalette.raw, lines.txt, LightStream.raw, Sprite.raw
 bool GenerateLenz(const std::string &dir);       // Lenz*.raw, LenzMain/Red/Green/Blue.pcx
+bool GenerateWarp(const std::string &dir);       // WaterBackground.pcx, OfsTable.pts
+bool GenerateBumpy(const std::string &dir);      // Bumpy.raw

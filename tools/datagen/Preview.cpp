@@ -5,6 +5,7 @@
 #include "PngWrite.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -12,7 +13,7 @@
 
 namespace {
 
-enum class Kind { Pcx, Raw24, Raw8, Raw8Signed, Palette, Table, Warp, Lines };
+enum class Kind { Pcx, Raw24, Raw8, Raw8Signed, Palette, Table, Warp, Lines, Relief };
 
 struct Entry {
     const char *file;
@@ -32,7 +33,7 @@ const Entry kEntries[] = {
     {"Land.raw", Kind::Table, 64, 16},
     {"Clouds.raw", Kind::Table, 64, 16},
     {"ReflectClouds.raw", Kind::Table, 64, 16},
-    {"Bumpy.raw", Kind::Raw8, 400, 308},
+    {"Bumpy.raw", Kind::Relief, 400, 308},
     {"Lenz-1.raw", Kind::Raw24, 70, 70},
     {"LenzMain.pcx", Kind::Pcx, 250, 250},
     {"Lenz1.raw", Kind::Raw24, 15, 15},
@@ -112,6 +113,36 @@ Picture WarpFrames(const std::string &dataDir, const std::vector<uint8_t> &table
                                           uint32_t(table[4 * size_t(k) + 3]) << 24);
             const int64_t at = int64_t(entry) + offsets[f];
             out.At(f * 408 + k % 400, k / 400) = (at >= 0 && at < 307200) ? bg.px[size_t(at)] : 0xFF0000;
+        }
+    return out;
+}
+
+// The relief lit as the bump mapping lights it: the slopes shift where each
+// pixel reads a cone-shaped light spot; red, green and blue lights.
+Picture LitRelief(const std::vector<uint8_t> &height)
+{
+    Picture out(808, 308, 0);
+    if (height.size() < 400 * 308)
+        return out;
+    auto at = [&](int i) { return int(height[size_t(i)]); };
+    const int lights[3][2] = {{120, 90}, {280, 120}, {200, 240}};
+    for (int y = 0; y < 308; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const int i = y * 400 + x;
+            const int v = at(i);
+            out.At(x, y) = Rgb(v, v, v);
+            int dx = 0, dy = 0;
+            if (i > 400 && i < 122799) {
+                dx = std::clamp(2 * (at(i + 1) - at(i - 1)), -127, 127);
+                dy = std::clamp(2 * (at(i + 400) - at(i - 400)), -127, 127);
+            }
+            int c[3];
+            for (int k = 0; k < 3; ++k) {
+                const int u = x - dx - lights[k][0], w = y - dy - lights[k][1];
+                const double r = std::sqrt(double(u * u + w * w));
+                c[k] = std::clamp(int(2 * (128 - r)), 0, 255);
+            }
+            out.At(408 + x, y) = Rgb(c[0], c[1], c[2]);
         }
     return out;
 }
@@ -212,6 +243,16 @@ bool WritePreviews(const std::string &dataDir, const std::string &previewDir)
         case Kind::Lines:
             p = LinesPicture(bytes);
             break;
+        case Kind::Relief:
+            p = LitRelief(bytes);
+            break;
+        }
+        if (ok && std::string(e.file) == "WaterBackground.pcx") {
+            // The warp reads it as rows of 623 pixels end to end.
+            Picture asRead(623, 480);
+            for (int n = 0; n < 623 * 480 && n < int(p.px.size()); ++n)
+                asRead.px[size_t(n)] = p.px[size_t(n)];
+            p = asRead;
         }
         if (!ok) {
             std::printf("preview: %s could not be shown\n", e.file);

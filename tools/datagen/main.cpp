@@ -24,6 +24,8 @@ const Generator kGenerators[] = {
     {"landscape colours", GenerateLandTables},
     {"light palettes, lines and sprites", GenerateLights},
     {"lens flare", GenerateLenz},
+    {"warped background", GenerateWarp},
+    {"bump relief", GenerateBumpy},
 };
 
 int Usage()
