@@ -13,3 +13,5 @@ bool GenerateLights(const std::string &dir);     // SplotPalette.raw, lines.txt,
 bool GenerateLenz(const std::string &dir);       // Lenz*.raw, LenzMain/Red/Green/Blue.pcx
 bool GenerateWarp(const std::string &dir);       // WaterBackground.pcx, OfsTable.pts
 bool GenerateBumpy(const std::string &dir);      // Bumpy.raw
+bool GenerateTitle(const std::string &dir);      // KestrunTitle.pcx, TitleMain.raw, TitleLight.raw
+bool GenerateGreetz(const std::string &dir);     // NewGreetz.pcx

@@ -54,8 +54,8 @@ Picture MakeMainGlow()
             // A faint ring with a touch of colour.
             const double ring = 0.06 * dg::Exp(-(r - 92) * (r - 92) / 18.0);
             const double i = (core + halo + star) * w;
-            p.At(x, y) = Light(i * 1.05 + ring * 0.6, i * 0.92 + streak * 0.55 + ring * 0.9,
-                               i * 0.70 + streak * 1.0 + ring);
+            const double s = streak * w, o = ring * w;
+            p.At(x, y) = Light(i * 1.05 + o * 0.6, i * 0.92 + s * 0.55 + o * 0.9, i * 0.70 + s * 1.0 + o);
         }
     return p;
 }
@@ -94,7 +94,6 @@ Picture MakeGhost(int size, Shape shape, double r, double g, double b, double st
                     const double a = 0.26 + k * dg::kPi / 3;
                     d = std::max(d, std::fabs(dx * dg::Cos(a) + dy * dg::Sin(a)) / 0.866);
                 }
-                d *= 0.92;
             }
             double i = 0, cr = r, cg = g, cb = b;
             switch (shape) {
@@ -153,8 +152,9 @@ bool GenerateLenz(const std::string &dir)
     for (const GhostFile &g : kGhosts)
         if (!WriteDataFile(dir, g.name, EncodeRaw24(MakeGhost(g.size, g.shape, g.r, g.g, g.b, g.strength))))
             return false;
-    return WriteDataFile(dir, "LenzMain.pcx", EncodePcx8(Quantize(MakeMainGlow()))) &&
-           WriteDataFile(dir, "LenzRed.pcx", EncodePcx8(Quantize(MakeColourGlow(1, 0, 0)))) &&
-           WriteDataFile(dir, "LenzGreen.pcx", EncodePcx8(Quantize(MakeColourGlow(0, 1, 0)))) &&
-           WriteDataFile(dir, "LenzBlue.pcx", EncodePcx8(Quantize(MakeColourGlow(0, 0, 1))));
+    // Black stays exactly black: it must add nothing.
+    return WriteDataFile(dir, "LenzMain.pcx", EncodePcx8(Quantize(MakeMainGlow(), true, 0))) &&
+           WriteDataFile(dir, "LenzRed.pcx", EncodePcx8(Quantize(MakeColourGlow(1, 0, 0), true, 0))) &&
+           WriteDataFile(dir, "LenzGreen.pcx", EncodePcx8(Quantize(MakeColourGlow(0, 1, 0), true, 0))) &&
+           WriteDataFile(dir, "LenzBlue.pcx", EncodePcx8(Quantize(MakeColourGlow(0, 0, 1), true, 0)));
 }

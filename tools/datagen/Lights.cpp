@@ -78,8 +78,8 @@ Picture MakeSprite()
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x) {
             const double dx = x - 4.5, dy = y - 4.5;
-            const double r = std::sqrt(dx * dx + dy * dy) / 5.0;
-            const double i = dg::Clamp(1.0 - r, 0.0, 1.0);
+            const double r = std::sqrt(dx * dx + dy * dy) / 4.6;
+            const double i = dg::Pow(dg::Clamp(1.0 - r, 0.0, 1.0), 1.3);
             const double core = i * i;
             p.At(x, y) = Rgb(dg::Round(40 * i + 150 * core * core), dg::Round(120 * i + 100 * core),
                              dg::Round(150 * i + 80 * core));

@@ -8,5 +8,6 @@
 
 // With `keyColour` set, pixels exactly equal to it get index 0 and that
 // entry holds it; no other pixel is given index 0 (the colour stays
-// transparent for masked blits, however close another colour is).
+// transparent for masked blits, however close another colour is; black
+// keyed this way stays exactly black in additive sprites).
 IndexedPicture Quantize(const Picture &picture, bool keyColour = false, uint32_t key = 0xFF00FF);

@@ -26,6 +26,8 @@ const Generator kGenerators[] = {
     {"lens flare", GenerateLenz},
     {"warped background", GenerateWarp},
     {"bump relief", GenerateBumpy},
+    {"title", GenerateTitle},
+    {"scroller text", GenerateGreetz},
 };
 
 int Usage()
