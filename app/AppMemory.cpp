@@ -7,6 +7,7 @@
 #include "Gen32.h"
 #include "General.h"
 #include "LenzFlare.h"
+#include "LightEffect.h"
 #include "WaterEffect.h"
 
 int GetBackgroundPic()
@@ -24,6 +25,8 @@ int InitAppMemory()
     if (!AllocateLenzMemory())
         return 0;
     if (!AllocateGeneralMemory())
+        return 0;
+    if (!AllocateLightMemory())
         return 0;
 
     // 2. The shared pages. A page that can't be made is an allocation
@@ -48,6 +51,7 @@ int InitAppMemory()
     //    General, Splot, Plant, Helix, Scroller.
     InitializeWater();
     InitializeLenz();
+    InitializeLight();
     InitializeGeneral(&EffectGFXPage32);
     return 1;
 }
@@ -59,6 +63,7 @@ void QuitAppMemory()
     // General. Each tolerates buffers that were never allocated.
     FreeWaterMemory();
     FreeLenzMemory();
+    FreeLightMemory();
     FreeGeneralMemory();
 
     FreeSprite32(&TitlePicture);

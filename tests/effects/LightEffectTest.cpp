@@ -1,0 +1,218 @@
+// Light lines: the shaft's brightness and skip rules, where a shaft falls,
+// the lines file reader on good and bad files, and freeing.
+#include "Gen32.h"
+#include "LenzFlare.h"
+#include "LightEffect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+struct Page {
+    defZENTRIXPAGE page{};
+    Page()
+    {
+        EXPECT_NE(CreateGFXPage(&page, 400, 308, 32), 0);
+        EXPECT_NE(AllocateScanLines(&page), 0u);
+        Cls32(&page, 0, 0, 0);
+    }
+    ~Page() { DeleteGFXPage(&page); }
+    uint32_t At(int x, int y) const { return static_cast<const uint32_t *>(page.pPageData)[y * 400 + x]; }
+    int Lit() const
+    {
+        int n = 0;
+        for (int k = 0; k < 400 * 308; ++k) n += static_cast<const uint32_t *>(page.pPageData)[k] != 0;
+        return n;
+    }
+};
+
+TEST(LightIntensity, FallsFrom31AtTheLightToBlackPast76QuarterUnits)
+{
+    EXPECT_EQ(LightIntensity(0, 0), 31);
+    EXPECT_EQ(LightIntensity(3, -4), 29);   // 0.4 * 5 = 2
+    EXPECT_EQ(LightIntensity(-76, 0), 1);
+    EXPECT_EQ(LightIntensity(0, 77), 0);
+    EXPECT_EQ(LightIntensity(54, 54), 0);   // 76.4 quarter units
+    EXPECT_EQ(LightIntensity(53, 53), 1);   // 74.95
+    EXPECT_EQ(LightIntensity(-3000, 3000), 0);
+}
+
+TEST(LightLine, ShaftFallsAwayFromTheLightAtMostHalfTheColour)
+{
+    Page p;
+    DrawLine(150, 150, 250, 150, 200, 90, 255, 128, 64, &p.page);
+    EXPECT_EQ(p.At(200, 140), 0u);   // between light and segment: dark
+    const uint32_t c = p.At(200, 155);
+    EXPECT_NE(c, 0u);
+    EXPECT_LE((c >> 16) & 0xFF, 255u * 31 / 63);
+    EXPECT_LE((c >> 8) & 0xFF, 128u * 31 / 63);
+    EXPECT_GT((c >> 16) & 0xFF, (c >> 8) & 0xFF);
+    // It fades out with distance behind the segment.
+    const uint32_t far = p.At(200, 175);
+    EXPECT_LT((far >> 16) & 0xFF, (c >> 16) & 0xFF);
+}
+
+TEST(LightLine, FirstEndEightyQuarterUnitsAwaySkipsTheSegment)
+{
+    Page p;
+    // First end 320 pixels left of the light: skipped although the second is near.
+    DrawLine(0, 150, 310, 150, 320, 120, 255, 255, 255, &p.page);
+    EXPECT_EQ(p.Lit(), 0);
+    // 316 pixels (79 quarter units) is drawn.
+    DrawLine(4, 150, 310, 150, 320, 120, 255, 255, 255, &p.page);
+    EXPECT_GT(p.Lit(), 0);
+}
+
+TEST(LightLine, BothEndsPast305PixelsDrawNothing)
+{
+    Page p;
+    DrawLine(0, 300, 20, 300, 0, -10, 255, 255, 255, &p.page);   // 310 pixels
+    EXPECT_EQ(p.Lit(), 0);
+}
+
+TEST(LightLine, LightAnywhereDrawsOnlyInsideThePage)
+{
+    Page p;
+    const long far[] = {-2147483647L, -100000, -401, 0, 399, 5000, 2147483647L, 9000000000000000000L};
+    for (long lx : far)
+        for (long ly : far) {
+            DrawLine(-300, -300, 700, 600, lx, ly, 255, 255, 255, &p.page);
+            DrawLine(1, 1, 398, 306, lx, ly, 255, 255, 255, &p.page);
+            DrawLine(-2000000000L, 5, 9000000000L, 5, lx, ly, 255, 255, 255, &p.page);
+        }
+    SUCCEED();   // the sanitizer builds check the writes
+}
+
+class LinesFile : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/veltrane-lines-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        FreeLightMemory();
+    }
+    void TearDown() override
+    {
+        std::remove((dir + "/lines.txt").c_str());
+        rmdir(dir.c_str());
+        FreeLightMemory();
+    }
+    void Write(const std::string &text)
+    {
+        std::FILE *f = std::fopen((dir + "/lines.txt").c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    void Load() { LoadLines((dir + "/lines.txt").c_str()); }
+};
+
+TEST_F(LinesFile, ReadsFractionsOfThePageAndTheLowColourBytes)
+{
+    Write("2\n0.5\t0.25\t1.0\t0.999\t255\t128\t300\n0.1 0.2 0.3 0.4 1 2 3\n");
+    Load();
+    ASSERT_EQ(LineCount, 2);
+    EXPECT_EQ(Lines[0].x1, 200);
+    EXPECT_EQ(Lines[0].y1, 77);
+    EXPECT_EQ(Lines[0].x2, 400);
+    EXPECT_EQ(Lines[0].y2, 307);
+    EXPECT_EQ(Lines[0].b, 300 & 0xFF);
+    EXPECT_EQ(Lines[1].x1, 40);
+    EXPECT_EQ(Lines[1].y2, 123);
+}
+
+TEST_F(LinesFile, BadCountsCostNothingAndKeepWhatWasRead)
+{
+    Write("-5\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    EXPECT_EQ(LineCount, 0);
+    Write("2000000000\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n0.1\t0.1\t0.2\t0.2\t1\t1\t1\n");
+    Load();
+    EXPECT_EQ(LineCount, 2);
+    Write("99999999999999999999999\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    EXPECT_EQ(LineCount, 1);
+    Write("three\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    EXPECT_EQ(LineCount, 0);
+}
+
+TEST_F(LinesFile, ShortOrMalformedLineEndsTheListKeepingEarlierSegments)
+{
+    Write("4\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n0.1\t0.1\t0.2\n0.7\t0.7\t0.8\t0.8\t1\t1\t1\n");
+    Load();
+    ASSERT_EQ(LineCount, 1);
+    EXPECT_EQ(Lines[0].x1, 200);
+    Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\nnan\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    EXPECT_EQ(LineCount, 1);
+    Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n" + std::string(5000, '7') + "\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    EXPECT_EQ(LineCount, 1);
+}
+
+TEST_F(LinesFile, FarCoordinatesAreHeldNearThePage)
+{
+    Write("2\n1e30\t-1e30\tinf\t-inf\t1\t1\t1\n-3.0\t4.0\t0\t0\t1\t1\t1\n");
+    Load();
+    ASSERT_EQ(LineCount, 2);
+    EXPECT_EQ(Lines[0].x1, LineCoordLimit);
+    EXPECT_EQ(Lines[0].y1, -LineCoordLimit);
+    EXPECT_EQ(Lines[0].x2, LineCoordLimit);
+    EXPECT_EQ(Lines[1].x1, -1200);
+    EXPECT_EQ(Lines[1].y1, 1232);
+}
+
+TEST_F(LinesFile, MissingFileChangesNothing)
+{
+    Write("1\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    ASSERT_EQ(LineCount, 1);
+    LoadLines((dir + "/absent.txt").c_str());
+    EXPECT_EQ(LineCount, 1);
+    LoadLines(nullptr);
+    EXPECT_EQ(LineCount, 1);
+}
+
+TEST_F(LinesFile, LightOffThePageDrawsNoFlareButStillCastsShafts)
+{
+    AllocateLenzMemory();
+    for (TLENZ &l : LenzPic) {
+        l.Data.Width = l.Data.Height = 1;
+        ASSERT_NE(AllocSprite32(&l.Data), 0u);
+        *static_cast<uint32_t *>(l.Data.pSpriteData) = 0x00010101;
+    }
+    Write("1\n0.05\t0.4\t0.05\t0.6\t255\t255\t255\n");
+    Load();
+    Page p;
+    Lightlx = -20, Lightly = 154;
+    DoLightEffect(nullptr, nullptr, 1, &p.page);
+    EXPECT_EQ(p.At(178, 154), 0u);   // where the Size -1 glow would be
+    EXPECT_NE(p.At(30, 154), 0u);    // the shaft
+    Lightlx = -10;
+    DoLightEffect(nullptr, nullptr, 1, &p.page);
+    EXPECT_EQ(p.At(179, 154), 0x00010101u);
+    FreeLenzMemory();
+}
+
+TEST(LightMemory, FreeIsSafeUnallocatedAndTwice)
+{
+    FreeLightMemory();
+    FreeLightMemory();
+    ASSERT_EQ(AllocateLightMemory(), 1);
+    EXPECT_EQ(FreeLightMemory(), 1);
+    EXPECT_EQ(FreeLightMemory(), 1);
+    EXPECT_EQ(Texture, nullptr);
+    EXPECT_EQ(LineCount, 0);
+    Page p;
+    DoLightEffect(nullptr, nullptr, 1, &p.page);
+}
+
+} // namespace
