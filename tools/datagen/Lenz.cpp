@@ -68,7 +68,7 @@ Picture MakeColourGlow(double red, double green, double blue)
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const double dx = x - c, dy = y - c, r = std::sqrt(dx * dx + dy * dy);
-            const double i = (0.95 * dg::Exp(-r * r / (2 * 9.0 * 9.0)) + 0.5 * dg::Exp(-r / 30.0)) * Window(r, 124.0);
+            const double i = (0.95 * dg::Exp(-r * r / (2 * 9.0 * 9.0)) + 0.65 * dg::Exp(-r / 36.0)) * Window(r, 124.0);
             // The glow's own colour first; other channels only in the hot middle.
             auto channel = [i](double weight) { return weight > 0.5 ? i : dg::Pow(i, 2.6) * 0.9; };
             p.At(x, y) = Light(channel(red), channel(green), channel(blue));
