@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -175,6 +176,21 @@ TEST_F(Water, DropsOutsideTheGridAreIgnored)
     DrawDrop(-1000, 1000000, 500);
     EXPECT_EQ(SumAbs(), 0);
     for (int i = 0; i < WaterGridCells; ++i) ASSERT_EQ(WaterPage2[i], 0);
+}
+
+TEST_F(Water, MessagesFromTheWindowThreadWhileDrawing)
+{
+    // The window thread's commands only set requests and switches; the
+    // sanitizer build checks that nothing else is shared.
+    GuardedPage p;
+    std::thread window([] {
+        const WPARAM keys[] = {'1', '2', '3', '4', '5', '6', '7'};
+        for (int k = 0; k < 700; ++k) HandleWaterMessage(nullptr, WM_KEYDOWN, keys[k % 7], 0);
+    });
+    for (int k = 0; k < 50; ++k) Step(&p.page);
+    window.join();
+    Step(&p.page);
+    EXPECT_TRUE(p.GuardsIntact());
 }
 
 TEST(WaterMemory, FreeIsSafeUnallocatedAndTwiceAndDrawingThenDoesNothing)
