@@ -69,7 +69,7 @@ const Section kSections[] = {
     {Pos(20, 20), kDrFull, kBsEighths, kPdPad, kArSixteenths, 4},   // landscape descent
     {Pos(23, 30), kDrSparse, kBsHeld, kPdPad, kArSixteenths, 3},    // camera settles
     {Pos(24, 30), kDrNone, kBsNone, kPdPad, kArDropsSparse, 2},     // landscape fades
-    {Pos(25, 0), kDrBreak, kBsGroove, kPdKeys, kArEighths, 2},      // trees grow
+    {Pos(25, 0), kDrBreak, kBsGroove, kPdKeys, kArEighths, 4},      // trees grow
     {Pos(27, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // swirl fire
     {Pos(27, 32), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},   // particle fire
     {Pos(30, 0), kDrHalf, kBsGroove, kPdPad, kArDropsDense, 3},     // curtain falls
@@ -86,7 +86,7 @@ const Section kSections[] = {
     {Pos(43, 0), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},    // climax
     {Pos(46, 20), kDrFull, kBsOffbeat, kPdBoth, kArSixteenths, 4},  // white-out
     {Pos(48, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // fade to black
-    {Pos(49, 0), kDrSparse, kBsHeld, kPdKeys, kArDropsSparse, 2},   // scroller
+    {Pos(49, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 3},   // scroller
     {Pos(50, 0), kDrHalf, kBsGroove, kPdBoth, kArSixteenths, 3},    // scroller
     {Pos(53, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // last chord
     {Pos(54, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 2},   // calm loop
@@ -112,7 +112,9 @@ uint32_t Hash(uint32_t x)
     return x;
 }
 
-int Scaled(int volume, int energy) { return volume * (10 + 2 * energy) / 18; }
+int Scaled(int volume, int energy) { return volume * (16 + energy) / 20; }
+// Hats sit higher: short bright hits carry much of the loudness, little of the peak.
+int HatLevel(int volume, int energy) { return Scaled(volume * 5 / 4 > 64 ? 64 : volume * 5 / 4, energy); }
 
 // Rows that a fill takes over from the normal drums.
 struct Fill {
@@ -171,7 +173,7 @@ void WriteDrums(Score &s, int endRow)
         if (const Fill *f = FillAt(g)) {
             WriteFill(s, *f, g, e);
             if (g % 2 == 0)
-                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(26, e));
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(26, e));
             continue;
         }
         const int r = g % 16;           // row in the bar
@@ -184,7 +186,7 @@ void WriteDrums(Score &s, int endRow)
             if (r == 0)
                 s.Note(kChKick, g, 60, kInsKick, Scaled(50, e));
             if (r % 4 == 2)
-                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(22 + (r == 10 ? 8 : 0), e));
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(22 + (r == 10 ? 8 : 0), e));
             if (bar % 2 == 1 && r == 8)
                 s.Note(kChSnare, g, 60, kInsClap, Scaled(30, e));
             break;
@@ -192,9 +194,9 @@ void WriteDrums(Score &s, int endRow)
             if (r % 4 == 0)
                 s.Note(kChKick, g, 60, kInsKick, Scaled(58, e));
             if (r % 4 == 2)
-                s.Note(kChHat, g, 60, kInsHatOpen, Scaled(30, e));
+                s.Note(kChHat, g, 60, kInsHatOpen, HatLevel(30, e));
             else if (r % 2 == 1 && (h & 3) == 0)
-                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(16, e));
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(16, e));
             break;
         case kDrFull:
             if (r % 4 == 0)
@@ -204,9 +206,9 @@ void WriteDrums(Score &s, int endRow)
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(34, e));
             }
             if (r % 4 == 2)
-                s.Note(kChHat, g, 60, kInsHatOpen, Scaled(30, e));
+                s.Note(kChHat, g, 60, kInsHatOpen, HatLevel(30, e));
             else
-                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(r % 2 ? 18 : 28, e));
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(r % 2 ? 18 : 28, e));
             if (r == 15 && bar == 3)
                 s.Note(kChSnare, g, 60, kInsSnare, Scaled(28, e));
             break;
@@ -218,9 +220,9 @@ void WriteDrums(Score &s, int endRow)
             else if ((r == 7 || r == 15) && (h & 1))
                 s.Note(kChSnare, g, 60, kInsSnare, Scaled(16, e));
             if (r % 2 == 0)
-                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(r % 4 ? 20 : 30, e));
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(r % 4 ? 20 : 30, e));
             if (r == 14 && bar == 3)
-                s.Note(kChHat, g, 60, kInsHatOpen, Scaled(28, e));
+                s.Note(kChHat, g, 60, kInsHatOpen, HatLevel(28, e));
             break;
         case kDrHalf:
             if (r == 0 || (r == 10 && bar % 2 == 0) || (r == 11 && bar % 2 == 1))
@@ -228,7 +230,7 @@ void WriteDrums(Score &s, int endRow)
             if (r == 8)
                 s.Note(kChSnare, g, 60, kInsSnare, Scaled(46, e));
             if (r % 2 == 0)
-                s.Note(kChHat, g, 60, kInsHatClosed, Scaled(r % 4 ? 18 : 26, e));
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(r % 4 ? 18 : 26, e));
             break;
         }
     }
@@ -254,11 +256,14 @@ void WriteAccents(Score &s)
         {Pos(49, 0), false},  {Pos(50, 0), false},  {Pos(53, 0), true},
     };
     for (const Accent &a : kAccents) {
-        s.Note(kChCrash, a.at, 60, kInsCrash, 50);
-        if (a.impact)
-            s.Note(kChFx, a.at, 60, kInsBoom, 52);
+        s.Note(kChCrash, a.at, 60, kInsCrash, 42);
+        if (a.impact) {
+            // the impact takes the kick's place: both at once only add peak
+            s.Note(kChFx, a.at, 60, kInsBoom, 36);
+            s.At(a.at, kChKick) = ItCell{};
+        }
         else if (s.At(a.at, kChKick).note == kItNoteNone)
-            s.Note(kChKick, a.at, 60, kInsKick, 54);
+            s.Note(kChKick, a.at, 60, kInsKick, 46);
     }
 }
 
@@ -279,7 +284,7 @@ void WriteRisers(Score &s)
     }
 }
 
-int BassNote(const Chord &c) { return 36 + c.root; } // octave 3: C-3 .. B-3
+int BassNote(const Chord &c) { return 33 + (c.root + 3) % 12; } // A-2 .. G#3
 
 void WriteBass(Score &s, int endRow)
 {
@@ -393,7 +398,9 @@ void WriteChords(Score &s, int endRow)
         if (pad) {
             for (int k = 0; k < 3; ++k) {
                 if (v[k] != held[k] || !padOn || sec.start == g) {
-                    s.Note(kChPad1 + k, g, v[k], kInsPad, Scaled(k == 2 ? 40 : 34, e));
+                    // without drums the pads carry the music and sit higher
+                    const int level = (k == 2 ? 40 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
+                    s.Note(kChPad1 + k, g, v[k], kInsPad, Scaled(level, e));
                     held[k] = v[k];
                 }
             }
@@ -422,9 +429,20 @@ void WriteArps(Score &s, int endRow)
         const int e = sec.energy;
         const Chord &c = s.ChordAt(g);
         const int r = g % 16;
+        // the chord's tones rising from D-5 over two octaves and more
+        int base[3];
+        for (int k = 0; k < 3; ++k)
+            base[k] = 62 + (c.Tone(k) - 2 + 24) % 12;
+        for (int a = 0; a < 3; ++a)
+            for (int b = a + 1; b < 3; ++b)
+                if (base[b] < base[a]) {
+                    const int t = base[a];
+                    base[a] = base[b];
+                    base[b] = t;
+                }
         int tones[7];
         for (int k = 0; k < 7; ++k)
-            tones[k] = 62 + ((c.Tone(k % 3) - 2 + 12) % 12) + 12 * (k / 3);
+            tones[k] = base[k % 3] + 12 * (k / 3);
         const uint32_t h = Hash(uint32_t(g) * 13u + 5u);
         switch (sec.arp) {
         case kArNone:
@@ -442,11 +460,135 @@ void WriteArps(Score &s, int endRow)
         }
         case kArDropsSparse:
             if (h % 7 == 0)
-                s.Note(kChBell, g, tones[2 + (h >> 8) % 5] + 12, kInsBell, 18 + int((h >> 16) % 16));
+                s.Note(kChBell, g, tones[2 + (h >> 8) % 5], kInsBell, 18 + int((h >> 16) % 16));
             break;
         case kArDropsDense:
             if (r % 2 == 0 && (h & 1))
-                s.Note(kChBell, g, tones[(h >> 8) % 7] + 12, kInsBell, 20 + int((h >> 16) % 16));
+                s.Note(kChBell, g, tones[(h >> 8) % 7], kInsBell, 20 + int((h >> 16) % 16));
+            break;
+        }
+    }
+}
+
+// ---- melodies -------------------------------------------------------------
+// Tracker note names (A-5 is 440 Hz), lengths in rows, "r" a rest, "|" a bar.
+
+// Main theme, over Dm Bb F C, and its answers.
+const char kThemeA1[] = "A-5:6 G-5:2 A-5:4 D-6:4 | C-6:6 A#5:2 A-5:4 F-5:4 | A-5:6 C-6:2 F-6:4 E-6:4 | E-6:8 D-6:4 C-6:4";
+const char kThemeA2[] = "D-6:6 C-6:2 A-5:4 F-5:4 | G-5:6 F-5:2 D-5:4 F-5:4 | C-6:6 A-5:2 F-5:4 A-5:4 | G-5:12 r:4";
+// The answer over Dm Bb Gm A, leaning on the leading tone.
+// The main theme turning to the leading tone, over Dm Bb Gm A.
+const char kThemeA4[] = "A-5:6 G-5:2 A-5:4 D-6:4 | C-6:6 A#5:2 A-5:4 F-5:4 | G-5:6 A#5:2 D-6:4 C-6:4 | C#6:8 E-6:4 A-5:4";
+// The answer cut short where a scene ends at row 30 or 40.
+const char kThemeA2to30[] = "D-6:6 C-6:2 A-5:4 F-5:4 | G-5:6 F-5:2 D-5:6";
+const char kThemeA2to32[] = "D-6:6 C-6:2 A-5:4 F-5:4 | G-5:6 F-5:2 D-5:4 F-5:4";
+const char kThemeA3to40[] = "D-6:6 C-6:2 A-5:4 F-5:4 | G-5:6 F-5:2 D-5:4 F-5:4 | G-5:6 A#5:2";
+// Second theme, syncopated, over Gm Bb Dm A.
+const char kThemeB1[] = "G-5:3 A#5:3 D-6:4 C-6:2 A#5:4 | A-5:3 A#5:3 F-5:10 | F-5:3 A-5:3 D-6:4 E-6:2 F-6:4 | E-6:6 C#6:6 A-5:4";
+const char kThemeB2[] = "A#5:3 A-5:3 G-5:4 D-6:6 | D-6:3 C-6:3 A#5:4 F-5:6 | A-5:3 D-6:3 F-6:4 E-6:2 D-6:4 | C#6:8 A-5:4 E-5:4";
+// Bump-mapping riff, over Dm C Bb A.
+const char kThemeD1[] = "D-6:2 r:1 D-6:1 C-6:2 A-5:2 r:2 F-5:2 G-5:2 A-5:2 | G-5:2 r:1 G-5:1 E-5:2 C-5:2 r:2 E-5:2 G-5:2 C-6:2 | "
+                        "A#5:2 r:1 A#5:1 A-5:2 F-5:2 r:2 D-5:2 F-5:2 A#5:2 | A-5:4 G-5:2 F-5:2 E-5:4 C#5:4";
+const char kThemeD2[] = "D-6:2 r:1 D-6:1 C-6:2 A-5:2 r:2 F-5:2 G-5:2 A-5:2 | G-5:2 r:1 G-5:1 E-5:2 C-5:2 r:2 E-5:2 G-5:2 C-6:2 | "
+                        "A#5:2 r:1 A#5:1 A-5:2 F-5:2 r:2 D-5:2 F-5:2 A#5:2 | C#6:4 E-6:4 A-6:4 G-6:4";
+const char kThemeD1to20[] = "D-6:2 r:1 D-6:1 C-6:2 A-5:2 r:2 F-5:2 G-5:2 A-5:2 | G-5:4";
+// Calm theme, long notes, over F C Dm Bb.
+const char kThemeC1[] = "A-5:12 C-6:4 | G-5:8 E-5:4 G-5:4 | F-5:8 A-5:4 D-6:4 | C-6:6 A#5:2 A-5:8";
+const char kThemeC2[] = "C-6:12 A-5:4 | G-5:8 C-6:4 E-6:4 | F-6:8 E-6:4 D-6:4 | D-6:12 r:4";
+// Trees: a gentle bell line over Dm Am Bb F.
+const char kThemeE[] = "F-5:4 A-5:4 D-6:4 A-5:4 | E-6:4 C-6:4 A-5:8 | D-6:4 F-6:4 D-6:4 A#5:4 | C-6:8 A-5:8";
+// Intro: a distant bell over Dm Dm Bb Bb.
+const char kIntro[] = "r:8 A-5:4 D-6:4 F-6:8 E-6:8 | D-6:8 r:8 A#5:4 D-6:4 F-6:8";
+// Pickups and single lines that bridge a scene change inside an order.
+const char kRunTo5[] = "D-5:2 E-5:2 F-5:2 G-5:2 A-5:2 A#5:2 C-6:2";
+const char kDescent[] = "D-6:12 F-6:16 E-6:12 r:4";
+const char kFireCall[] = "A-5:2 C#6:2 E-6:2 A-6:10 G-6:4 F-6:4 E-6:4 C#6:4";
+const char kLeaving[] = "G-5:6 A#5:2 D-6:8 | D-6:4 F-6:4";
+const char kMan[] = "D-5:8 F-5:8 | A-5:8 G-5:8 | F-5:8 D-5:8 | E-5:16";
+const char kPointsOnMan[] = "A#5:8 G-5:8 | F-5:8 D-6:6";
+const char kBeforePeak[] = "D-6:8 C-6:4 A-5:8";
+const char kPeak[] = "D-6:12 | C-6:6 A-5:2 F-6:8 | E-6:16";
+const char kFadeToBlack[] = "D-6:8 A#5:8 | F-5:8 D-6:8 | C#6:16 | E-6:8";
+const char kToTheEnd[] = "A#5:6 A-5:2 G-5:8 | D-6:6 C-6:2 A#5:8 | G-5:6 E-5:2 C-6:8 | C#6:16";
+const char kLastNote[] = "D-6:56";
+
+enum LeadVoice : uint8_t { kVoLead, kVoDouble, kVoKeys, kVoBell };
+
+struct Phrase {
+    int at;
+    const char *line;
+    LeadVoice voice;
+    int volume;
+    int transpose;
+};
+
+const Phrase kPhrases[] = {
+    {Pos(0, 0), kIntro, kVoBell, 30, 0},
+    {Pos(4, 50), kRunTo5, kVoLead, 40, 0},
+    {Pos(5, 0), kThemeA1, kVoLead, 46, 0},
+    {Pos(6, 0), kThemeA2to30, kVoLead, 46, 0},
+    {Pos(7, 0), kThemeB1, kVoLead, 46, 0},
+    {Pos(8, 0), kThemeB2, kVoLead, 44, -12},
+    {Pos(9, 0), kThemeB1, kVoLead, 46, 0},
+    {Pos(10, 0), kThemeA1, kVoLead, 46, 0},
+    {Pos(11, 0), kThemeA3to40, kVoLead, 46, 0},
+    {Pos(12, 0), kThemeD1, kVoLead, 42, 0},
+    {Pos(13, 0), kThemeD2, kVoLead, 42, 0},
+    {Pos(14, 0), kThemeD1to20, kVoLead, 42, 0},
+    {Pos(17, 0), kThemeC1, kVoLead, 40, 0},
+    {Pos(18, 0), kThemeC2, kVoLead, 40, 0},
+    {Pos(20, 20), kDescent, kVoLead, 46, 0},
+    {Pos(21, 0), kThemeA1, kVoLead, 48, 0},
+    {Pos(22, 0), kThemeB1, kVoLead, 48, 0},
+    {Pos(23, 0), kThemeA2to30, kVoLead, 46, 0},
+    {Pos(25, 0), kThemeE, kVoBell, 48, 0},
+    {Pos(26, 0), kThemeE, kVoBell, 48, 0},
+    {Pos(27, 32), kFireCall, kVoLead, 44, 0},
+    {Pos(28, 0), kThemeA4, kVoDouble, 46, 0},
+    {Pos(29, 0), kThemeA2to32, kVoLead, 46, 0},
+    {Pos(31, 0), kThemeC1, kVoKeys, 44, 0},
+    {Pos(32, 0), kThemeA1, kVoLead, 46, 0},
+    {Pos(33, 0), kThemeA2, kVoLead, 46, 0},
+    {Pos(35, 0), kThemeC1, kVoLead, 42, 0},
+    {Pos(36, 0), kThemeC2, kVoLead, 42, 0},
+    {Pos(37, 0), kThemeA1, kVoLead, 44, 0},
+    {Pos(38, 0), kThemeA2, kVoLead, 46, 0},
+    {Pos(39, 0), kLeaving, kVoLead, 44, 0},
+    {Pos(41, 0), kMan, kVoLead, 42, 0},
+    {Pos(42, 0), kPointsOnMan, kVoLead, 42, 0},
+    {Pos(43, 0), kThemeA1, kVoDouble, 48, 0},
+    {Pos(44, 0), kThemeA2, kVoDouble, 48, 0},
+    {Pos(45, 0), kThemeB1, kVoDouble, 48, 0},
+    {Pos(46, 0), kBeforePeak, kVoLead, 48, 0},
+    {Pos(46, 20), kPeak, kVoDouble, 50, 0},
+    {Pos(47, 0), kThemeA1, kVoDouble, 50, 0},
+    {Pos(48, 0), kFadeToBlack, kVoLead, 38, 0},
+    {Pos(50, 0), kThemeC1, kVoLead, 40, 0},
+    {Pos(51, 0), kThemeA1, kVoLead, 40, 0},
+    {Pos(52, 0), kToTheEnd, kVoLead, 40, 0},
+    {Pos(53, 0), kLastNote, kVoLead, 40, 0},
+    {Pos(56, 0), kThemeA1, kVoKeys, 40, 0},
+    {Pos(58, 0), kThemeC1, kVoLead, 34, 0},
+    {Pos(60, 0), kThemeA1, kVoKeys, 42, 0},
+    {Pos(62, 0), kThemeC2, kVoLead, 34, 0},
+};
+
+void WriteMelodies(Score &s)
+{
+    for (const Phrase &p : kPhrases) {
+        switch (p.voice) {
+        case kVoLead:
+            PlaceMelody(s, kChLead, p.at, p.line, kInsLead, p.volume, p.transpose, kChEcho, 3, p.volume * 2 / 5);
+            break;
+        case kVoDouble:
+            PlaceMelody(s, kChLead, p.at, p.line, kInsLead, p.volume, p.transpose);
+            PlaceMelody(s, kChEcho, p.at, p.line, kInsLead, p.volume * 2 / 5, p.transpose + 12);
+            break;
+        case kVoKeys:
+            PlaceMelody(s, kChLead, p.at, p.line, kInsKeys, p.volume, p.transpose, kChEcho, 3, p.volume * 2 / 5);
+            break;
+        case kVoBell:
+            PlaceMelody(s, kChBell, p.at, p.line, kInsBell, p.volume, p.transpose, kChEcho, 3, p.volume * 2 / 5);
             break;
         }
     }
@@ -465,6 +607,7 @@ void BuildScore(Score &s)
     WriteBass(s, end);
     WriteChords(s, end);
     WriteArps(s, end);
+    WriteMelodies(s);
     WriteAccents(s);
     WriteRisers(s);
     // The end of the song: a held chord, then a jump back to the start,
@@ -477,8 +620,8 @@ void BuildScore(Score &s)
 
 void SetUpChannels(ItModule &m)
 {
-    static const uint8_t kPan[kChCount] = {32, 30, 40, 26, 32, 32, 32, 20, 32, 44, 24, 32, 40, 30, 46, 18, 42};
-    static const uint8_t kVol[kChCount] = {64, 56, 44, 52, 40, 56, 60, 36, 36, 36, 40, 40, 40, 50, 34, 40, 44};
+    static const uint8_t kPan[kChCount] = {32, 28, 46, 38, 30, 32, 32, 8, 32, 56, 14, 36, 52, 28, 52, 12, 50};
+    static const uint8_t kVol[kChCount] = {31, 56, 48, 40, 44, 40, 25, 60, 60, 60, 50, 50, 50, 60, 40, 50, 48};
     for (int c = 0; c < kChCount; ++c) {
         m.channelPan[c] = kPan[c];
         m.channelVolume[c] = kVol[c];
@@ -494,7 +637,7 @@ bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
     m.speed = kMusicSpeed;
     m.tempo = kMusicTempo;
     m.globalVolume = 128;
-    m.mixVolume = 80;
+    m.mixVolume = 90;
     Score s;
     BuildScore(s);
     ScoreToModule(s, m);

@@ -172,7 +172,7 @@ std::vector<double> Metal(double seconds, double decaySeconds, double rate, uint
     return x;
 }
 
-ItSample HatClosed() { return ItSample{"closed hat", ToPcm(Metal(0.08, 0.045, 44100, 4)), 44100}; }
+ItSample HatClosed() { return ItSample{"closed hat", ToPcm(Metal(0.12, 0.11, 44100, 4)), 44100}; }
 ItSample HatOpen() { return ItSample{"open hat", ToPcm(Metal(0.45, 0.4, 44100, 5)), 44100}; }
 
 ItSample Crash()
@@ -271,7 +271,7 @@ ItSample Bass()
         if (i < attack)
             bright *= kBright;
         const double hc = 2.5 + 9.0 * bright;
-        double s = 1.4 * table[i % period];
+        double s = 0.9 * table[i % period];
         for (int h = 1; h <= harmonics; ++h) {
             const double r = double(h) / hc;
             const double g = 1.0 / (double(h) * (1.0 + r * r));
@@ -300,7 +300,9 @@ std::vector<double> Ensemble(size_t period, size_t cycles, const int *detunes, i
             if (size_t(h) * c * 2 >= length)
                 break;
             const double r = double(h) / rolloff;
-            double g = 1.0 / (double(h) * (1.0 + r * r));
+            // the detuned voices a little softer than the first: a fuller
+            // sound without the tall peak of equal voices lining up
+            double g = (v == 0 ? 1.0 : 0.7) / (double(h) * (1.0 + r * r));
             if (h % 2 == 0)
                 g *= 1.0 - squareMix;
             const size_t step = (size_t(h) * c) % length;
@@ -320,8 +322,8 @@ std::vector<double> Ensemble(size_t period, size_t cycles, const int *detunes, i
 ItSample Pad()
 {
     const size_t period = 128, cycles = 128;
-    static const int kDetunes[3] = {-1, 0, 1};
-    std::vector<double> x = Ensemble(period, cycles, kDetunes, 3, 60, 7.0, 0.0);
+    static const int kDetunes[3] = {0, -1, 1};
+    std::vector<double> x = Ensemble(period, cycles, kDetunes, 3, 60, 11.0, 0.0);
     ItSample smp{"pad", ToPcm(x), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
     smp.loop = true;
     smp.loopStart = 0;
@@ -461,18 +463,18 @@ void AddMusicInstruments(ItModule &m)
 {
     const ItEnvelope none;
     Add(m, Kick(), 0, none, 128);
-    Add(m, Snare(), 0, none, 100);
-    Add(m, Clap(), 0, none, 90);
-    Add(m, HatClosed(), 0, none, 60);
-    Add(m, HatOpen(), 0, none, 55);
-    Add(m, Crash(), 1, none, 70);
+    Add(m, Snare(), 0, none, 128);
+    Add(m, Clap(), 0, none, 128);
+    Add(m, HatClosed(), 0, none, 128);
+    Add(m, HatOpen(), 0, none, 110);
+    Add(m, Crash(), 1, none, 100);
     Add(m, Tom(), 0, none, 100);
     Add(m, Bass(), 0, Envelope({{64, 0}, {64, 2}, {0, 8}}, 1), 110);
-    Add(m, Pad(), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 64);
-    Add(m, Lead(), 2, Envelope({{0, 0}, {64, 2}, {50, 24}, {0, 40}}, 2), 66);
-    Add(m, Pluck(), 1, Envelope({{64, 0}, {48, 6}, {0, 40}}, -1), 64);
+    Add(m, Pad(), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
+    Add(m, Lead(), 2, Envelope({{0, 0}, {64, 2}, {50, 24}, {0, 40}}, 2), 80);
+    Add(m, Pluck(), 1, Envelope({{64, 0}, {48, 6}, {0, 40}}, -1), 96);
     Add(m, Bell(), 1, none, 60);
     Add(m, Riser(), 0, none, 60);
     Add(m, Boom(), 1, none, 110);
-    Add(m, Keys(), 2, Envelope({{64, 0}, {64, 2}, {0, 30}}, 1), 80);
+    Add(m, Keys(), 2, Envelope({{64, 0}, {64, 2}, {0, 30}}, 1), 110);
 }
