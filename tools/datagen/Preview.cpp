@@ -147,6 +147,34 @@ Picture LitRelief(const std::vector<uint8_t> &height)
     return out;
 }
 
+// Two hundred cone-shaped blobs summed with saturation and shown through
+// the palette, as the splot effect shows them.
+Picture SplotFrame(const std::vector<uint8_t> &palette)
+{
+    std::vector<uint8_t> sum(400 * 308, 0);
+    uint32_t seed = 12345;
+    auto next = [&seed](int n) {
+        seed = seed * 214013u + 2531011u;
+        return int(((seed >> 16) & 0x7FFF) % uint32_t(n));
+    };
+    for (int n = 0; n < 200; ++n) {
+        const int bx = std::abs(next(400) - 64), by = std::abs(next(308) - 64), k = 1 + next(10);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const double r = std::sqrt(double((x - 32) * (x - 32) + (y - 32) * (y - 32)));
+                const int v = std::max(0, int((32 * k - k * r) / 3));
+                uint8_t &d = sum[size_t((by + y) * 400 + bx + x)];
+                d = uint8_t(std::min(255, d + v));
+            }
+    }
+    Picture p(400, 308);
+    for (size_t i = 0; i < sum.size(); ++i) {
+        const size_t j = size_t(sum[i]) * 3;
+        p.px[i] = j + 2 < palette.size() ? Rgb(palette[j], palette[j + 1], palette[j + 2]) : 0;
+    }
+    return p;
+}
+
 Picture LinesPicture(const std::vector<uint8_t> &text)
 {
     Picture p(400, 308, Rgb(8, 12, 24));
@@ -233,6 +261,17 @@ bool WritePreviews(const std::string &dataDir, const std::string &previewDir)
             break;
         case Kind::Palette:
             p = Swatch(Raw24Picture(bytes, 256, 1), 3, 48);
+            if (std::string(e.file) == "SplotPalette.raw") {
+                const Picture frame = SplotFrame(bytes);
+                Picture both(768, 48 + 8 + 308, Rgb(40, 44, 52));
+                for (int y = 0; y < 48; ++y)
+                    for (int x = 0; x < 768; ++x)
+                        both.At(x, y) = p.At(x, y);
+                for (int y = 0; y < 308; ++y)
+                    for (int x = 0; x < 400; ++x)
+                        both.At(x, 56 + y) = frame.At(x, y);
+                p = both;
+            }
             break;
         case Kind::Table:
             p = Swatch(Raw24Picture(bytes, 64, 16), 8, 8);
