@@ -129,10 +129,9 @@ struct Solid32 {
         size_t n = size_t(right - left) + 1;
         const __m128i c4 = _mm_set1_epi32(int(c));
         for (; n && (reinterpret_cast<uintptr_t>(p) & 15u); --n) *p++ = c;
-        for (; n >= 8; n -= 8, p += 8) {
-            _mm_store_si128(reinterpret_cast<__m128i *>(p), c4);
-            _mm_store_si128(reinterpret_cast<__m128i *>(p + 4), c4);
-        }
+        for (; n >= 32; n -= 32, p += 32)
+            for (int k = 0; k < 32; k += 4) _mm_store_si128(reinterpret_cast<__m128i *>(p + k), c4);
+        for (; n >= 4; n -= 4, p += 4) _mm_store_si128(reinterpret_cast<__m128i *>(p), c4);
         for (; n; --n) *p++ = c;
         return true;
     }

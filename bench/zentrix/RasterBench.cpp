@@ -1,0 +1,295 @@
+// Speed of the span routines the demo leans on, of full-page operations, and
+// of three operations next to pixman doing the same work. Pixel counts are
+// reported as items (items_per_second = pixels/s) and bytes (4 a pixel).
+// Run briefly on a shared machine: --benchmark_min_time=0.05
+#include "zentrix.h"
+
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kW = 400, kH = 308;
+
+struct Page {
+    defZENTRIXPAGE page{};
+    Page(int w = kW, int h = kH) {
+        CreateGFXPage(&page, w, h, 32);
+        AllocateScanLines(&page);
+        std::mt19937 rng(1);
+        auto *p = Px();
+        for (int i = 0; i < w * h; ++i) p[i] = rng() & 0x7F7F7Fu;
+    }
+    ~Page() { DeleteGFXPage(&page); }
+    uint32_t *Px() { return static_cast<uint32_t *>(page.pPageData); }
+};
+
+std::vector<uint32_t> Texture(int w, int h) {
+    std::vector<uint32_t> t(size_t(w) * h);
+    std::mt19937 rng(2);
+    for (auto &p : t) p = rng() & 0xFFFFFFu;
+    return t;
+}
+
+void Pixels(benchmark::State &state, int64_t perIteration) {
+    state.SetItemsProcessed(state.iterations() * perIteration);
+    state.SetBytesProcessed(state.iterations() * perIteration * 4);
+}
+
+// ---------------------------------------------------------------- spans
+// A full page of 400-pixel spans, texture coordinates sweeping a 256 x 256
+// texture at a slight magnification and slant (as the effects do).
+
+template <class F>
+void SpanPage(benchmark::State &state, F span) {
+    Page p;
+    for (auto _ : state) {
+        for (int y = 0; y < kH; ++y) span(y, &p.page);
+        benchmark::ClobberMemory();
+    }
+    Pixels(state, int64_t(kW) * kH);
+}
+
+const std::vector<uint32_t> &Tex256() {
+    static const std::vector<uint32_t> t = Texture(256, 256);
+    return t;
+}
+int32_t U0(int y) { return (y % 40) << 16; }
+int32_t V0(int y) { return (y * 200 / kH) << 16; }
+constexpr int32_t kUSpan = 200 << 16, kVSlant = 30 << 16;
+
+void BM_HTextureLine32(benchmark::State &state) {
+    SpanPage(state, [](int y, defZENTRIXPAGE *pg) {
+        HTextureLine32(0, U0(y), V0(y), kW - 1, U0(y) + kUSpan, V0(y) + kVSlant / 2, y, Tex256().data(), 256, pg);
+    });
+}
+void BM_HAddTextureLine32(benchmark::State &state) {
+    SpanPage(state, [](int y, defZENTRIXPAGE *pg) {
+        HAddTextureLine32(0, U0(y), V0(y), kW - 1, U0(y) + kUSpan, V0(y) + kVSlant / 2, y, Tex256().data(), 256, pg);
+    });
+}
+void BM_HTextureLineDimmed32(benchmark::State &state) {
+    SpanPage(state, [](int y, defZENTRIXPAGE *pg) {
+        HTextureLineDimmed32(0, U0(y), V0(y), kW - 1, U0(y) + kUSpan, V0(y) + kVSlant / 2, y, Tex256().data(), 256, 180,
+                             pg);
+    });
+}
+void BM_HShadeLineLight32(benchmark::State &state) {
+    SpanPage(state, [](int y, defZENTRIXPAGE *pg) {
+        HShadeLineLight32(0, 10 << 16, (y / 2) << 16, 200 << 16, kW - 1, 120 << 16, 20 << 16, (y / 3) << 16, y, pg);
+    });
+}
+void BM_HOfsLineSmooth32(benchmark::State &state) {
+    Page src;
+    SpanPage(state, [&](int y, defZENTRIXPAGE *pg) {
+        HOfsLineSmooth32(0, 8 << 16, (y * 9 / 10 + 10) << 16, kW - 1, (kW - 9) << 16, (y * 9 / 10 + 5) << 16, y,
+                         &src.page, pg);
+    });
+}
+void BM_HOfsLineSmoothTexture32(benchmark::State &state) {
+    Page src;
+    SpanPage(state, [&](int y, defZENTRIXPAGE *pg) {
+        HOfsLineSmoothTexture32(0, 8 << 16, (y * 9 / 10 + 10) << 16, U0(y), V0(y), kW - 1, (kW - 9) << 16,
+                                (y * 9 / 10 + 5) << 16, U0(y) + kUSpan, V0(y) + kVSlant / 2, y, &src.page,
+                                Tex256().data(), 24, 256, pg);
+    });
+}
+
+BENCHMARK(BM_HTextureLine32);
+BENCHMARK(BM_HAddTextureLine32);
+BENCHMARK(BM_HShadeLineLight32);
+BENCHMARK(BM_HTextureLineDimmed32);
+BENCHMARK(BM_HOfsLineSmooth32);
+BENCHMARK(BM_HOfsLineSmoothTexture32);
+
+// ---------------------------------------------------------------- full page
+
+// The feedback: the page drawn onto itself, zoomed in by a few pixels.
+void BM_FeedbackTextureQuad(benchmark::State &state) {
+    Page p;
+    for (auto _ : state) {
+        TextureQuad(-6, -5, 0, 0, kW + 5, -5, kW - 1, 0, kW + 5, kH + 4, kW - 1, kH - 1, -6, kH + 4, 0, kH - 1, p.Px(),
+                    kW, &p.page);
+        benchmark::ClobberMemory();
+    }
+    Pixels(state, int64_t(kW) * kH);
+}
+
+void BM_DimScreen32(benchmark::State &state) {
+    Page p;
+    for (auto _ : state) {
+        DimScreen32(&p.page, 1, 2, 3);
+        benchmark::ClobberMemory();
+    }
+    Pixels(state, int64_t(kW) * kH);
+}
+
+void BM_AddPut32Sprite250(benchmark::State &state) {
+    Page p;
+    defZENTRIXSPRITE s{};
+    s.Width = 250;
+    s.Height = 250;
+    s.BPP = 32;
+    AllocSprite32(&s);
+    auto t = Texture(250, 250);
+    std::copy(t.begin(), t.end(), static_cast<uint32_t *>(s.pSpriteData));
+    for (auto _ : state) {
+        AddPut32(&p.page, 75, 29, 250, 250, &s, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    FreeSprite32(&s);
+    Pixels(state, 250 * 250);
+}
+
+// 1000 textured triangles of about 12 pixels a side spread over the page.
+void BM_TexturedTriangles1000(benchmark::State &state) {
+    Page p;
+    std::mt19937 rng(3);
+    std::vector<int> v(1000 * 12);
+    for (size_t i = 0; i < v.size(); i += 12) {
+        const int x = int(rng() % (kW - 16)), y = int(rng() % (kH - 16));
+        const int tu = int(rng() % 240), tv = int(rng() % 240);
+        const int q[12] = {x, y, tu, tv, x + 13, y + 2, tu + 15, tv, x + 4, y + 12, tu, tv + 15};
+        std::copy(q, q + 12, v.begin() + long(i));
+    }
+    for (auto _ : state) {
+        for (size_t i = 0; i < v.size(); i += 12) {
+            const int *q = &v[i];
+            TextureTri(q[0], q[1], q[2], q[3], q[4], q[5], q[6], q[7], q[8], q[9], q[10], q[11], Tex256().data(), 256,
+                       &p.page);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);  // triangles
+}
+
+BENCHMARK(BM_FeedbackTextureQuad);
+BENCHMARK(BM_DimScreen32);
+BENCHMARK(BM_AddPut32Sprite250);
+BENCHMARK(BM_TexturedTriangles1000);
+
+// ---------------------------------------------------------------- against pixman
+
+pixman_image_t *Wrap(Page &p) {
+    return pixman_image_create_bits(PIXMAN_x8r8g8b8, p.page.Width, p.page.Height, p.Px(), p.page.Width * 4);
+}
+
+void BM_SolidFill_Zentrix(benchmark::State &state) {
+    Page p;
+    for (auto _ : state) {
+        SolidQuad(0, 0, kW - 1, 0, kW - 1, kH - 1, 0, kH - 1, 0x00336699, &p.page);
+        benchmark::ClobberMemory();
+    }
+    Pixels(state, int64_t(kW) * kH);
+}
+void BM_SolidFill_Pixman(benchmark::State &state) {
+    Page p;
+    pixman_image_t *img = Wrap(p);
+    const pixman_color_t c{0x3333, 0x6666, 0x9999, 0xFFFF};
+    const pixman_rectangle16_t r{0, 0, kW, kH};
+    for (auto _ : state) {
+        pixman_image_fill_rectangles(PIXMAN_OP_SRC, img, &c, 1, &r);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(img);
+    Pixels(state, int64_t(kW) * kH);
+}
+
+// A whole 400 x 308 picture added to the page with saturation.
+void BM_SaturatingAdd_Zentrix(benchmark::State &state) {
+    Page p;
+    defZENTRIXSPRITE s{};
+    s.Width = kW;
+    s.Height = kH;
+    s.BPP = 32;
+    AllocSprite32(&s);
+    auto t = Texture(kW, kH);
+    std::copy(t.begin(), t.end(), static_cast<uint32_t *>(s.pSpriteData));
+    for (auto _ : state) {
+        AddPut32(&p.page, 0, 0, kW, kH, &s, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    FreeSprite32(&s);
+    Pixels(state, int64_t(kW) * kH);
+}
+void BM_SaturatingAdd_Pixman(benchmark::State &state) {
+    Page p;
+    auto t = Texture(kW, kH);
+    pixman_image_t *dst = Wrap(p);
+    pixman_image_t *src = pixman_image_create_bits(PIXMAN_x8r8g8b8, kW, kH, t.data(), kW * 4);
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_ADD, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kW, kH);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+    Pixels(state, int64_t(kW) * kH);
+}
+
+// A 400 x 308 picture rotated by 10 degrees and scaled by 1.25 about the
+// centre, nearest neighbour; the result covers the whole page.
+constexpr double kAngle = 10.0 * 3.14159265358979 / 180.0, kScale = 1.25;
+
+void BM_NearestAffine_Zentrix(benchmark::State &state) {
+    Page p;
+    auto t = Texture(kW, kH);
+    const double c = std::cos(kAngle) * kScale, s = std::sin(kAngle) * kScale;
+    int x[4], y[4];
+    const int u[4] = {0, kW - 1, kW - 1, 0}, v[4] = {0, 0, kH - 1, kH - 1};
+    for (int i = 0; i < 4; ++i) {
+        const double dx = u[i] + 0.5 - kW / 2.0, dy = v[i] + 0.5 - kH / 2.0;
+        x[i] = int(std::lround(kW / 2.0 + c * dx - s * dy));
+        y[i] = int(std::lround(kH / 2.0 + s * dx + c * dy));
+    }
+    for (auto _ : state) {
+        TextureQuad(x[0], y[0], u[0], v[0], x[1], y[1], u[1], v[1], x[2], y[2], u[2], v[2], x[3], y[3], u[3], v[3],
+                    t.data(), kW, &p.page);
+        benchmark::ClobberMemory();
+    }
+    Pixels(state, int64_t(kW) * kH);
+}
+void BM_NearestAffine_Pixman(benchmark::State &state) {
+    Page p;
+    auto t = Texture(kW, kH);
+    pixman_image_t *dst = Wrap(p);
+    pixman_image_t *src = pixman_image_create_bits(PIXMAN_x8r8g8b8, kW, kH, t.data(), kW * 4);
+    // Destination to source: the inverse of the rotation and scale.
+    const double c = std::cos(kAngle) / kScale, s = std::sin(kAngle) / kScale;
+    pixman_f_transform_t f;
+    f.m[0][0] = c;
+    f.m[0][1] = s;
+    f.m[0][2] = kW / 2.0 - (c * kW / 2.0 + s * kH / 2.0);
+    f.m[1][0] = -s;
+    f.m[1][1] = c;
+    f.m[1][2] = kH / 2.0 - (-s * kW / 2.0 + c * kH / 2.0);
+    f.m[2][0] = 0;
+    f.m[2][1] = 0;
+    f.m[2][2] = 1;
+    pixman_transform_t m;
+    pixman_transform_from_pixman_f_transform(&m, &f);
+    pixman_image_set_transform(src, &m);
+    pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kW, kH);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+    Pixels(state, int64_t(kW) * kH);
+}
+
+BENCHMARK(BM_SolidFill_Zentrix);
+BENCHMARK(BM_SolidFill_Pixman);
+BENCHMARK(BM_SaturatingAdd_Zentrix);
+BENCHMARK(BM_SaturatingAdd_Pixman);
+BENCHMARK(BM_NearestAffine_Zentrix);
+BENCHMARK(BM_NearestAffine_Pixman);
+
+}  // namespace
+
+BENCHMARK_MAIN();
