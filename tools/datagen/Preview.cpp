@@ -175,23 +175,69 @@ Picture SplotFrame(const std::vector<uint8_t> &palette)
     return p;
 }
 
-Picture LinesPicture(const std::vector<uint8_t> &text)
+// Adds a triangle with colours interpolated across it (barycentric).
+void AddTriangle(Picture &p, const double (*v)[2], const double (*c)[3])
 {
-    Picture p(400, 308, Rgb(8, 12, 24));
+    const double area = (v[1][0] - v[0][0]) * (v[2][1] - v[0][1]) - (v[2][0] - v[0][0]) * (v[1][1] - v[0][1]);
+    if (area == 0)
+        return;
+    const int x0 = std::max(0, int(std::floor(std::min({v[0][0], v[1][0], v[2][0]}))));
+    const int x1 = std::min(p.width - 1, int(std::ceil(std::max({v[0][0], v[1][0], v[2][0]}))));
+    const int y0 = std::max(0, int(std::floor(std::min({v[0][1], v[1][1], v[2][1]}))));
+    const int y1 = std::min(p.height - 1, int(std::ceil(std::max({v[0][1], v[1][1], v[2][1]}))));
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            const double w0 = ((v[1][0] - px) * (v[2][1] - py) - (v[2][0] - px) * (v[1][1] - py)) / area;
+            const double w1 = ((v[2][0] - px) * (v[0][1] - py) - (v[0][0] - px) * (v[2][1] - py)) / area;
+            const double w2 = 1 - w0 - w1;
+            if (w0 < 0 || w1 < 0 || w2 < 0)
+                continue;
+            const int r = int(w0 * c[0][0] + w1 * c[1][0] + w2 * c[2][0]);
+            const int g = int(w0 * c[0][1] + w1 * c[1][1] + w2 * c[2][1]);
+            const int b = int(w0 * c[0][2] + w1 * c[1][2] + w2 * c[2][2]);
+            p.At(x, y) = AddSat(p.At(x, y), Rgb(r, g, b));
+        }
+}
+
+// The segments of lines.txt with the shafts they cast from a light at
+// (lx, ly), as the light-lines effect draws them (the light drawn as a dot).
+Picture LinesPicture(const std::vector<uint8_t> &text, int lx, int ly)
+{
+    Picture p(400, 308, 0);
     std::istringstream in(std::string(text.begin(), text.end()));
     int count = 0;
     in >> count;
     for (int i = 0; i < count && in; ++i) {
-        double x1, y1, x2, y2;
+        double fx1, fy1, fx2, fy2;
         int r, g, b;
-        in >> x1 >> y1 >> x2 >> y2 >> r >> g >> b;
-        const int steps = 800;
-        for (int s = 0; s <= steps; ++s) {
-            const int x = int((x1 + (x2 - x1) * s / steps) * 400.0), y = int((y1 + (y2 - y1) * s / steps) * 308.0);
-            if (p.Inside(x, y))
-                p.At(x, y) = Rgb(r, g, b);
-        }
+        in >> fx1 >> fy1 >> fx2 >> fy2 >> r >> g >> b;
+        const int x1 = int(fx1 * 400.0), y1 = int(fy1 * 308.0), x2 = int(fx2 * 400.0), y2 = int(fy2 * 308.0);
+        const int dx1 = (lx - x1) >> 2, dy1 = (ly - y1) >> 2, dx2 = (lx - x2) >> 2, dy2 = (ly - y2) >> 2;
+        if (dx1 <= -80 || dx1 >= 80 || dy1 <= -80 || dy1 >= 80)
+            continue;
+        auto intensity = [](int dx, int dy) {
+            const int v = 31 - int(std::floor(0.5 + 0.4 * std::sqrt(double(dx * dx + dy * dy))));
+            return v >= 1 && v <= 31 ? v : 0;
+        };
+        const int i1 = intensity(dx1, dy1), i2 = intensity(dx2, dy2);
+        if (i1 == 0 && i2 == 0)
+            continue;
+        const double v[4][2] = {{double(x1), double(y1)}, {double(x1 - 2 * dx1), double(y1 - 2 * dy1)},
+                                {double(x2 - 2 * dx2), double(y2 - 2 * dy2)}, {double(x2), double(y2)}};
+        const double c[4][3] = {{r * i1 / 63.0, g * i1 / 63.0, b * i1 / 63.0}, {0, 0, 0}, {0, 0, 0},
+                                {r * i2 / 63.0, g * i2 / 63.0, b * i2 / 63.0}};
+        const double ta[3][2] = {{v[0][0], v[0][1]}, {v[1][0], v[1][1]}, {v[2][0], v[2][1]}};
+        const double ca[3][3] = {{c[0][0], c[0][1], c[0][2]}, {0, 0, 0}, {0, 0, 0}};
+        const double tb[3][2] = {{v[0][0], v[0][1]}, {v[2][0], v[2][1]}, {v[3][0], v[3][1]}};
+        const double cb[3][3] = {{c[0][0], c[0][1], c[0][2]}, {0, 0, 0}, {c[3][0], c[3][1], c[3][2]}};
+        AddTriangle(p, ta, ca);
+        AddTriangle(p, tb, cb);
     }
+    for (int y = ly - 3; y <= ly + 3; ++y)
+        for (int x = lx - 3; x <= lx + 3; ++x)
+            if (p.Inside(x, y) && (x - lx) * (x - lx) + (y - ly) * (y - ly) <= 9)
+                p.At(x, y) = 0xFFFFFF;
     return p;
 }
 
@@ -279,9 +325,18 @@ bool WritePreviews(const std::string &dataDir, const std::string &previewDir)
         case Kind::Warp:
             p = WarpFrames(dataDir, bytes, &ok);
             break;
-        case Kind::Lines:
-            p = LinesPicture(bytes);
+        case Kind::Lines: {
+            // The light early, midway and late in its sweep.
+            const int at[3][2] = {{60, 70}, {200, 130}, {340, 180}};
+            p = Picture(1216, 308, Rgb(40, 44, 52));
+            for (int f = 0; f < 3; ++f) {
+                const Picture one = LinesPicture(bytes, at[f][0], at[f][1]);
+                for (int y = 0; y < 308; ++y)
+                    for (int x = 0; x < 400; ++x)
+                        p.At(f * 408 + x, y) = one.At(x, y);
+            }
             break;
+        }
         case Kind::Relief:
             p = LitRelief(bytes);
             break;
