@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -128,6 +129,35 @@ TEST_F(SoundtrackTest, EveryOrderAfterTheIntroIsAudible)
     EXPECT_GT(RmsDb(song_, 0), -50.0);
     for (int o = 1; o < kMusicSongOrders; ++o)
         EXPECT_GT(RmsDb(song_, o), -30.0) << "order " << o;
+}
+
+TEST_F(SoundtrackTest, BuildsFromQuietIntroToLoudClimax)
+{
+    // The black intro is the quietest stretch; the orders before the
+    // scroller (the climax) are among the loudest.
+    double climax = 0, body = 0;
+    for (int o = 43; o <= 47; ++o)
+        climax += RmsDb(song_, o) / 5.0;
+    for (int o = 1; o < kMusicSongOrders; ++o)
+        body += RmsDb(song_, o) / double(kMusicSongOrders - 1);
+    EXPECT_LT(RmsDb(song_, 0), climax - 2.0);
+    EXPECT_GT(climax, body);
+}
+
+TEST_F(SoundtrackTest, NoPatternRepeatsOverAndOver)
+{
+    ModulePtr m = Load(bytes_);
+    ASSERT_TRUE(m);
+    std::vector<int> seen;
+    for (int o = 0; o < kMusicOrders; ++o) {
+        const int p = openmpt_module_get_order_pattern(m.get(), o);
+        if (o > 0) {
+            EXPECT_NE(p, openmpt_module_get_order_pattern(m.get(), o - 1)) << "order " << o;
+        }
+        if (std::find(seen.begin(), seen.end(), p) == seen.end())
+            seen.push_back(p);
+    }
+    EXPECT_GE(seen.size(), size_t(kMusicOrders * 3 / 4));
 }
 
 TEST_F(SoundtrackTest, PeakStaysBelowMinusOneDbfs)

@@ -270,12 +270,10 @@ void WriteAccents(Score &s)
 // Risers ending exactly where a new scene begins.
 void WriteRisers(Score &s)
 {
-    static const int kRiserEnds[] = {Pos(3, 0), Pos(12, 0), Pos(15, 0), Pos(20, 0), Pos(25, 0),
+    static const int kRiserEnds[] = {Pos(1, 0), Pos(3, 0), Pos(12, 0), Pos(15, 0), Pos(20, 0), Pos(25, 0),
                                      Pos(27, 32), Pos(34, 30), Pos(43, 0), Pos(46, 20)};
     for (int end : kRiserEnds) {
         // 32 rows at C-5; a shorter run plays an octave up (twice as fast)
-        const Section &before = SectionAt(end - 1);
-        (void)before;
         int len = 32;
         for (const Section &sec : kSections)
             if (sec.start < end && sec.start > end - 32)
@@ -389,6 +387,9 @@ void WriteChords(Score &s, int endRow)
         const bool keys = sec.pad == kPdKeys || sec.pad == kPdBoth;
         if (r != 0 && sec.start != g)
             continue;
+        // the calm loop is entered by jumping into any order: every order
+        // there starts its chord afresh
+        const bool orderStart = g >= Pos(kMusicLoopStart, 0) && g % 64 == 0;
         int v[3];
         Voice(s.ChordAt(g), prev, v);
         prev[0] = v[0];
@@ -397,7 +398,7 @@ void WriteChords(Score &s, int endRow)
         const int e = sec.energy;
         if (pad) {
             for (int k = 0; k < 3; ++k) {
-                if (v[k] != held[k] || !padOn || sec.start == g) {
+                if (v[k] != held[k] || !padOn || sec.start == g || orderStart) {
                     // without drums the pads carry the music and sit higher
                     const int level = (k == 2 ? 40 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
                     s.Note(kChPad1 + k, g, v[k], kInsPad, Scaled(level, e));
@@ -528,7 +529,7 @@ const Phrase kPhrases[] = {
     {Pos(5, 0), kThemeA1, kVoLead, 46, 0},
     {Pos(6, 0), kThemeA2to30, kVoLead, 46, 0},
     {Pos(7, 0), kThemeB1, kVoLead, 46, 0},
-    {Pos(8, 0), kThemeB2, kVoLead, 44, -12},
+    {Pos(8, 0), kThemeB2, kVoLead, 40, 0},
     {Pos(9, 0), kThemeB1, kVoLead, 46, 0},
     {Pos(10, 0), kThemeA1, kVoLead, 46, 0},
     {Pos(11, 0), kThemeA3to40, kVoLead, 46, 0},

@@ -3,6 +3,7 @@
 // loops join without a click), bell and keys by FM. Owns no state.
 #include "MusicSynth.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -48,9 +49,14 @@ struct Svf {
     }
 };
 
-// Scales to a peak of `peak` (of full scale) and rounds to 16 bits.
-std::vector<int16_t> ToPcm(const std::vector<double> &x, double peak = 0.92)
+// Scales to a peak of `peak` (of full scale) and rounds to 16 bits. A
+// sample that does not loop fades out over its last 5 ms, so that its end
+// never clicks.
+std::vector<int16_t> ToPcm(std::vector<double> x, double peak = 0.92, bool loops = false)
 {
+    const size_t fade = loops ? 0 : std::min<size_t>(x.size() / 4, 220);
+    for (size_t i = 0; i < fade; ++i)
+        x[x.size() - 1 - i] *= double(i) / double(fade);
     double m = 1e-12;
     for (double v : x)
         m = std::fmax(m, std::fabs(v));
@@ -279,7 +285,7 @@ ItSample Bass()
         }
         x[i] = s;
     }
-    ItSample smp{"bass", ToPcm(x), uint32_t(std::floor(rate + 0.5))};
+    ItSample smp{"bass", ToPcm(x, 0.92, true), uint32_t(std::floor(rate + 0.5))};
     smp.loop = true;
     smp.loopStart = uint32_t(attack);
     smp.loopEnd = uint32_t(x.size());
@@ -324,7 +330,7 @@ ItSample Pad()
     const size_t period = 128, cycles = 128;
     static const int kDetunes[3] = {0, -1, 1};
     std::vector<double> x = Ensemble(period, cycles, kDetunes, 3, 60, 11.0, 0.0);
-    ItSample smp{"pad", ToPcm(x), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
+    ItSample smp{"pad", ToPcm(x, 0.92, true), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
     smp.loop = true;
     smp.loopStart = 0;
     smp.loopEnd = uint32_t(x.size());
@@ -336,7 +342,7 @@ ItSample Lead()
     const size_t period = 96, cycles = 200;
     static const int kDetunes[2] = {0, 1};
     std::vector<double> x = Ensemble(period, cycles, kDetunes, 2, 46, 14.0, 0.45);
-    ItSample smp{"lead", ToPcm(x), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
+    ItSample smp{"lead", ToPcm(x, 0.92, true), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
     smp.loop = true;
     smp.loopStart = 0;
     smp.loopEnd = uint32_t(x.size());
