@@ -5,9 +5,14 @@
 // Each module's calls go into the three lists below, in the fixed orders
 // given beside them.
 #include "Gen32.h"
+#include "Feedback.h"
 #include "General.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "Scroller.h"
+#include "Spin.h"
+#include "Splot.h"
+#include "Title.h"
 #include "WaterEffect.h"
 
 int GetBackgroundPic()
@@ -24,7 +29,17 @@ int InitAppMemory()
         return 0;
     if (!AllocateLenzMemory())
         return 0;
+    if (!AllocateSpinMemory())
+        return 0;
+    if (!AllocateSplotMemory())
+        return 0;
+    if (!AllocateFeedbackMemory())
+        return 0;
     if (!AllocateGeneralMemory())
+        return 0;
+    if (!AllocateTitleMemory())
+        return 0;
+    if (!AllocateScrollerMemory())
         return 0;
     if (!AllocateLightMemory())
         return 0;
@@ -52,7 +67,12 @@ int InitAppMemory()
     InitializeWater();
     InitializeLenz();
     InitializeLight();
+    InitializeSpin();
+    InitializeTitle(&EffectGFXPage32);
+    InitializeFeedback(&EffectGFXPage32);
     InitializeGeneral(&EffectGFXPage32);
+    InitializeSplot(&EffectGFXPage32);
+    InitializeScroller(&EffectGFXPage32);
     return 1;
 }
 
@@ -64,6 +84,11 @@ void QuitAppMemory()
     FreeWaterMemory();
     FreeLenzMemory();
     FreeLightMemory();
+    FreeSpinMemory();
+    FreeTitleMemory();
+    FreeSplotMemory();
+    FreeFeedbackMemory();
+    FreeScrollerMemory();
     FreeGeneralMemory();
 
     FreeSprite32(&TitlePicture);

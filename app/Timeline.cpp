@@ -8,6 +8,7 @@
 #include "Timeline.h"
 
 #include "Random.h"
+#include "Spin.h"
 #include "WaterEffect.h"
 
 #include <chrono>
@@ -168,6 +169,13 @@ namespace {
 void BeginStep(int step)
 {
     switch (step) {
+    case 8:
+        DoSpinRandom = 0;
+        break;
+    case 9:
+    case 10:
+        DoSpinRandom = 1;   // the feedback's zoom and turn wander
+        break;
     case 13:
         bWaterFireEffect = 0;
         DropDivisor = 200;
@@ -192,6 +200,11 @@ void StepFrameWork(int step, float /*F*/)
 {
     long x, y, s;
     switch (step) {
+    case 10:
+        // Hold the feedback zoom and turn still against the wander.
+        Radius = 1.2f;
+        AngleFeedBack = 0;
+        break;
     case 14:
         if (NextRandomDrop(&DropDivisor, &x, &y, &s))
             DrawDrop(x, y, s);

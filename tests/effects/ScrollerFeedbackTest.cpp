@@ -9,7 +9,7 @@
 
 namespace {
 
-struct PageFixture : ::testing::Test {
+struct ScrollPageFixture : ::testing::Test {
     defZENTRIXPAGE page{};
 
     void SetUp() override
@@ -21,10 +21,10 @@ struct PageFixture : ::testing::Test {
     uint32_t &Pixel(int x, int y) { return static_cast<uint32_t *>(page.pPageData)[y * 400 + x]; }
 };
 
-struct ScrollerFixture : PageFixture {
+struct ScrollerFixture : ScrollPageFixture {
     void SetUp() override
     {
-        PageFixture::SetUp();
+        ScrollPageFixture::SetUp();
         ASSERT_EQ(AllocateScrollerMemory(), 1);
         auto *p = static_cast<uint32_t *>(TheScroller.pPageData);
         for (int y = 0; y < 800; y++)
@@ -35,20 +35,20 @@ struct ScrollerFixture : PageFixture {
     void TearDown() override
     {
         FreeScrollerMemory();
-        PageFixture::TearDown();
+        ScrollPageFixture::TearDown();
     }
 };
 
-struct FeedbackFixture : PageFixture {
+struct FeedbackFixture : ScrollPageFixture {
     void SetUp() override
     {
-        PageFixture::SetUp();
+        ScrollPageFixture::SetUp();
         ASSERT_EQ(AllocateFeedbackMemory(), 1);
     }
     void TearDown() override
     {
         FreeFeedbackMemory();
-        PageFixture::TearDown();
+        ScrollPageFixture::TearDown();
     }
 };
 
