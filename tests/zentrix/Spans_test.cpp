@@ -230,7 +230,7 @@ TEST(Spans, WildValuesStayDefined) {
 TEST(Spans, SimdAndScalarLoopsAgree) {
     std::mt19937 rng(7);
     auto tex = RandomTexture32(rng, 32, 32);
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 900; ++round) {
         TestPage a(64, 8, 32), b(64, 8, 32), src(64, 8, 32);
         FillRandom(src, rng);
         FillRandom(a, rng);
@@ -239,7 +239,7 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
         const int32_t u1 = Rand(rng, 0, 31 << 16), v1 = Rand(rng, 0, 7 << 16), u2 = Rand(rng, 0, 31 << 16),
                       v2 = Rand(rng, 0, 7 << 16);  // rows 0-7: inside the page when it is its own texture
         const int32_t r1 = Rand(rng, -(1 << 24), 1 << 25), r2 = Rand(rng, -(1 << 24), 1 << 25);
-        const int F = Rand(rng, -300, 300), L = Rand(rng, 0, 64), kind = round % 7;
+        const int F = Rand(rng, -300, 300), L = Rand(rng, 0, 64), kind = round % 9;
         const bool self = round % 5 == 0;
         for (int simd = 0; simd < 2; ++simd) {
             ZentrixUseSimd(simd);
@@ -256,7 +256,9 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
             case 5:
                 HOfsLineSmoothTexture32(x1, u1 / 2, v1 / 5, u2, v2, x2, u2 / 2, v2 / 5, u1, v1, y, s, t, L, tw, pg);
                 break;
-            default: HNCShadeLineLight32(x1, u1, r2, r1, x2, v2, r1, u2, y, pg); break;
+            case 6: HNCShadeLineLight32(x1, u1, r2, r1, x2, v2, r1, u2, y, pg); break;
+            case 7: HTextureLine32(x1, u1, v1, x2, u2, v2, y, t, tw, pg); break;
+            default: HOfsLineSmooth32(x1, u1 / 2, v1, x2, u2 / 2, v2, y, s, pg); break;
             }
         }
         ZentrixUseSimd(1);

@@ -12,21 +12,22 @@ namespace {
 constexpr int32_t kLeftSentinel = 2000 * 65536;    // 0x07D00000
 constexpr int32_t kRightSentinel = -2000 * 65536;  // 0xF8300000
 constexpr int32_t kMaxWidth = 2000;                // the sentinels lie off any narrower page
-constexpr int kMaxPlanes = 14;
 
 // Scans the edge from row yA to row yB into the edge buffers: n values
 // (plane 0 is x), pairs[k] = {value at A, value at B}, integers that are
 // carried in 16.16. A row keeps the leftmost and the rightmost crossing.
-void ScanEdge(int32_t yA, int32_t yB, int32_t Height, int n, int32_t *LeftScans, int32_t *RightScans,
-              int32_t (*pairs)[2]) {
-    if (yA == yB || n >= 15 || n < 1) return;
+// The count is a template argument so that the per-row loops unroll.
+template <int n>
+void ScanEdge(int32_t yA, int32_t yB, int32_t Height, int32_t *LeftScans, int32_t *RightScans, int32_t (*pairs)[2]) {
+    static_assert(n >= 1 && n < 15, "at most 14 planes");
+    if (yA == yB) return;
     if (yA > yB) {
         std::swap(yA, yB);
         for (int k = 0; k < n; ++k) std::swap(pairs[k][0], pairs[k][1]);
     }
     if (yB < 0 || yA > Height) return;
     const int64_t dy = int64_t(yB) - yA;
-    uint32_t cur[kMaxPlanes], step[kMaxPlanes];
+    uint32_t cur[n], step[n];
     for (int k = 0; k < n; ++k) {
         cur[k] = ToFixed(pairs[k][0]);
         step[k] = StepOf((Wrap(pairs[k][1]) - Wrap(pairs[k][0])) << 16, dy);
@@ -81,7 +82,7 @@ void QuadWalk(const std::array<Corner<N>, 4> &c, defZENTRIXPAGE *page, int32_t s
             pairs[k][0] = a[k + 1];
             pairs[k][1] = b[k + 1];
         }
-        ScanEdge(a[1], b[1], H, 1 + N, L, R, pairs);
+        ScanEdge<1 + N>(a[1], b[1], H, L, R, pairs);
     }
     int32_t ymin = c[0][1], ymax = c[0][1];
     for (int e = 1; e < 4; ++e) {
