@@ -43,9 +43,127 @@ int FMUSIC_SetOrder(FMUSIC_MODULE *mod, int order);
 int FMUSIC_FreeSong(FMUSIC_MODULE *mod);
 void FSOUND_Close();
 
+// Music of the song being played (null when none): what the window thread
+// uses for key F6, so it never reads a handle the render thread is freeing.
+FMUSIC_MODULE *FMUSIC_CurrentSong();
+// Playing position in seconds of what is heard now (0 when no song).
+double FMUSIC_GetSeconds(FMUSIC_MODULE *mod);
+// True once the song has played to its end.
+bool FMUSIC_HasEnded(FMUSIC_MODULE *mod);
+// Renders a whole module file (from its start, as FMUSIC_PlaySong would play
+// it) into a 16-bit stereo WAV file at `rate`. Also gives the song's length
+// and the time at which order `endOrder`, row `endRow` begins (the song's
+// length when that position does not exist). False with `error` filled in.
+bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int endOrder, int endRow,
+                    double *songSeconds, double *endSeconds, char *error, unsigned errorSize);
+
+// ---- Backends --------------------------------------------------------------
+
+enum PlatBackend { PLAT_SDL, PLAT_HEADLESS };
+
+// Starts a backend (SDL: the video subsystem; headless: the virtual clock and
+// a 400 x 300 virtual display). False with PlatLastError() set.
+bool PlatInit(PlatBackend backend);
+PlatBackend PlatGetBackend();
+// Ends the backend (closes the window system); idempotent.
+void PlatShutdown();
+const char *PlatLastError();
+// Headless: milliseconds of virtual time since start-up (timeGetTime).
+uint32_t PlatVirtualTime();
+
+// ---- Display modes ---------------------------------------------------------
+
+struct PlatDisplayMode {
+    long Width, Height, BPP;
+};
+// Mode `index` of the primary display, counted from 0; false past the last.
+bool PlatEnumDisplayMode(int index, PlatDisplayMode *mode);
+// Switches to a listed mode (testOnly: only says whether it would succeed).
+// Null: back to the desktop's own mode. True on success.
+bool PlatChangeDisplayMode(const PlatDisplayMode *mode, bool testOnly);
+// Where no real mode of that size exists: a virtual screen of width x height,
+// scaled to the whole display with its aspect kept.
+void PlatEmulateDisplayMode(long width, long height);
+
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+// The screen size (the virtual screen's when one is emulated).
+int GetSystemMetrics(int index);
+
 // ---- Window --------------------------------------------------------------
+
+typedef LRESULT (*WNDPROC)(HWND, unsigned, WPARAM, LPARAM);
+struct MSG {
+    HWND hwnd;
+    unsigned message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+struct RECT {
+    long left, top, right, bottom;
+};
+
+// Creates the one borderless window covering the screen, cursor hidden, its
+// messages going to `proc`. Null on failure (PlatLastError says why).
+HWND PlatCreateWindow(const char *title, WNDPROC proc);
+// The window's drawing target (kept until the end).
+HDC GetDC(HWND hWnd);
+int ReleaseDC(HWND hWnd, HDC hdc);
+// Paints the whole screen black.
+void PlatClearScreen();
+// Waits for the next message; 0 when the quit message arrives. The SDL
+// backend presents frames handed over by PlatPresent while it waits.
+int GetMessageA(MSG *msg);
+LRESULT DispatchMessageA(const MSG *msg);
+// Sends WM_DESTROY to the window procedure, then removes the window.
+int DestroyWindow(HWND hWnd);
+void PostQuitMessage(int exitCode);
+LRESULT DefWindowProcA(HWND hWnd, unsigned message, WPARAM wParam, LPARAM lParam);
+// The client area: the (virtual) screen.
+int GetClientRect(HWND hWnd, RECT *rect);
+// A short note on stderr (there is no beep).
+int MessageBeep(unsigned type);
 
 // Shows a message box (stderr as well; headless: stderr only). Returns 1.
 int MessageBoxA(HWND owner, const char *text, const char *caption, unsigned type);
 // Queues a message for the window procedure; callable from any thread.
 int PostMessageA(HWND hWnd, unsigned message, WPARAM wParam, LPARAM lParam);
+
+// ---- Presentation ----------------------------------------------------------
+
+// One frame to show: the rectangle (SrcX, SrcY, SrcW, SrcH) of a page's
+// pixels (16-bit 5-6-5 or 32-bit 0x00RRGGBB, `Width` pixels a row) drawn into
+// (DstX, DstY, DstW, DstH) of the screen, scaled when the sizes differ, the
+// rest of the screen black. The rectangle is clipped to the pixels.
+struct PlatPresentation {
+    const void *Pixels;
+    int Width, Height, BPP;
+    int SrcX, SrcY, SrcW, SrcH;
+    int DstX, DstY, DstW, DstH;
+};
+// Called on the render thread. SDL: copies the pixels into the latest-wins
+// mailbox for the window thread. Headless: composes the screen and hands it
+// to the frame hook at once.
+void PlatPresent(const PlatPresentation &frame);
+
+// Headless: called for every presented frame with the composed screen
+// (ScreenWidth x ScreenHeight pixels, 0x00RRGGBB) and the virtual time.
+typedef void (*PlatFrameHook)(const uint32_t *screen, int width, int height, uint32_t virtualMs, void *user);
+void PlatSetFrameHook(PlatFrameHook hook, void *user);
+// Headless: called on the render thread each time WaitForClock has moved the
+// virtual clock from `fromMs` to `toMs` (and the music along with it).
+typedef void (*PlatClockHook)(uint32_t fromMs, uint32_t toMs, void *user);
+void PlatSetClockHook(PlatClockHook hook, void *user);
+
+// ---- Video files -------------------------------------------------------------
+
+// An encoder process (ffmpeg) fed raw frames through a pipe. Opens a video of
+// width x height at `fps` frames a second with `wavPath` as its sound track
+// (none when null), faded out over the last second and cut at `seconds`.
+struct VideoSink;
+VideoSink *VideoSinkOpen(const char *path, const char *wavPath, int width, int height, int fps, double seconds,
+                         char *error, unsigned errorSize);
+// One frame of 0x00RRGGBB pixels. False when the encoder has gone away.
+bool VideoSinkWrite(VideoSink *sink, const uint32_t *pixels);
+// Ends the stream and waits for the encoder. False when it failed.
+bool VideoSinkClose(VideoSink *sink, char *error, unsigned errorSize);

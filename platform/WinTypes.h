@@ -19,6 +19,7 @@ typedef intptr_t LRESULT;
 constexpr unsigned WM_DESTROY     = 0x0002;
 constexpr unsigned WM_PAINT       = 0x000F;
 constexpr unsigned WM_CLOSE       = 0x0010;
+constexpr unsigned WM_QUIT        = 0x0012;
 constexpr unsigned WM_KEYDOWN     = 0x0100;
 constexpr unsigned WM_COMMAND     = 0x0111;
 constexpr unsigned WM_LBUTTONDOWN = 0x0201;

@@ -1,0 +1,161 @@
+// The headless backend as the program drives it: frames reach the frame hook
+// composed on the virtual screen, the clock only moves when waited for, the
+// message queue crosses threads, display modes are emulated, and the video
+// sink produces a playable file.
+#include "PlatformInternal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Captured {
+    std::vector<uint32_t> Screen;
+    int W = 0, H = 0, Count = 0;
+    uint32_t Ms = 0;
+};
+
+void Capture(const uint32_t *screen, int w, int h, uint32_t ms, void *user)
+{
+    Captured *c = static_cast<Captured *>(user);
+    c->Screen.assign(screen, screen + static_cast<size_t>(w) * h);
+    c->W = w;
+    c->H = h;
+    c->Ms = ms;
+    c->Count++;
+}
+
+class Headless : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(PlatInit(PLAT_HEADLESS)); }
+    void TearDown() override
+    {
+        PlatSetFrameHook(nullptr, nullptr);
+        PlatShutdown();
+    }
+};
+
+TEST_F(Headless, FramesReachTheHookAsTheScreenShowsThem)
+{
+    Captured got;
+    PlatSetFrameHook(Capture, &got);
+    std::vector<uint32_t> page(400 * 308);
+    for (int y = 0; y < 308; y++)
+        for (int x = 0; x < 400; x++)
+            page[y * 400 + x] = static_cast<uint32_t>(y << 8 | (x & 0xFF));
+    // Rows 0 to 299 at (0, 0): what the shell hands over on a 400 x 300 screen.
+    PlatPresent(PlatPresentation{page.data(), 400, 308, 32, 0, 0, 400, 300, 0, 0, 400, 300});
+    ASSERT_EQ(got.Count, 1);
+    ASSERT_EQ(got.W, 400);
+    ASSERT_EQ(got.H, 300);
+    EXPECT_EQ(got.Screen[0], page[0]);
+    EXPECT_EQ(got.Screen[299 * 400 + 399], page[299 * 400 + 399]);
+    EXPECT_EQ(got.Ms, timeGetTime());
+
+    // A larger emulated screen: the same frame, centred, black around it.
+    PlatEmulateDisplayMode(640, 480);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 480);
+    PlatPresent(PlatPresentation{page.data(), 400, 308, 32, 0, 0, 400, 300, 120, 86, 400, 300});
+    ASSERT_EQ(got.W, 640);
+    EXPECT_EQ(got.Screen[86 * 640 + 120], page[0]);
+    EXPECT_EQ(got.Screen[85 * 640 + 120], 0u);
+    EXPECT_EQ(got.Screen[(86 + 299) * 640 + 519], page[299 * 400 + 399]);
+    EXPECT_EQ(got.Screen[(86 + 300) * 640 + 519], 0u);
+}
+
+TEST_F(Headless, TheVirtualClockMovesOnlyWhenWaitedFor)
+{
+    const uint32_t start = timeGetTime();
+    EXPECT_GT(start, 0u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(timeGetTime(), start);
+    EXPECT_EQ(ClockMilliseconds(), static_cast<long>(start));
+    WaitForClock(start + 34);
+    EXPECT_EQ(timeGetTime(), start + 34);
+    // A time already reached still moves the clock, so no loop can hang.
+    WaitForClock(start);
+    EXPECT_EQ(timeGetTime(), start + 35);
+    EXPECT_EQ(timeBeginPeriod(10), 0u);
+}
+
+TEST_F(Headless, NoRealDisplayModesOnlyEmulatedOnes)
+{
+    PlatDisplayMode m;
+    EXPECT_FALSE(PlatEnumDisplayMode(0, &m));
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 400);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 300);
+    PlatEmulateDisplayMode(0, 100); // nonsense sizes are ignored
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 400);
+    PlatEmulateDisplayMode(512, 384);
+    RECT r;
+    ASSERT_TRUE(GetClientRect(reinterpret_cast<HWND>(&m), &r));
+    EXPECT_EQ(r.right, 512);
+    EXPECT_EQ(r.bottom, 384);
+}
+
+LRESULT RecordingProc(HWND, unsigned msg, WPARAM wParam, LPARAM)
+{
+    if (msg == WM_DESTROY)
+        PostQuitMessage(0);
+    return static_cast<LRESULT>(wParam);
+}
+
+TEST_F(Headless, MessagesCrossThreadsAndQuitComesLast)
+{
+    HWND wnd = PlatCreateWindow("test", RecordingProc);
+    ASSERT_NE(wnd, nullptr);
+    std::thread poster([wnd] {
+        for (int i = 0; i < 50; i++)
+            PostMessageA(wnd, WM_KEYDOWN, 'A' + (i % 26), 0);
+        PostMessageA(wnd, WM_CLOSE, 0, 0);
+    });
+    MSG msg;
+    int keys = 0;
+    while (GetMessageA(&msg)) {
+        if (msg.message == WM_KEYDOWN) {
+            EXPECT_EQ(DispatchMessageA(&msg), static_cast<LRESULT>('A' + (keys % 26)));
+            keys++;
+        }
+        if (msg.message == WM_CLOSE) {
+            EXPECT_EQ(DestroyWindow(msg.hwnd), 1);
+            // Gone: a second close or destroy does nothing.
+            EXPECT_EQ(DestroyWindow(msg.hwnd), 0);
+            EXPECT_EQ(DispatchMessageA(&msg), 0);
+        }
+    }
+    poster.join();
+    EXPECT_EQ(keys, 50);
+}
+
+TEST_F(Headless, VideoSinkWritesAPlayableFile)
+{
+    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string path = ::testing::TempDir() + "sink.mp4";
+    char error[256] = "";
+    VideoSink *sink = VideoSinkOpen(path.c_str(), nullptr, 64, 48, 30, 1.0, error, sizeof(error));
+    ASSERT_NE(sink, nullptr) << error;
+    std::vector<uint32_t> px(64 * 48);
+    for (int i = 0; i < 30; i++) {
+        std::fill(px.begin(), px.end(), 0x000100u * (i * 8));
+        ASSERT_TRUE(VideoSinkWrite(sink, px.data()));
+    }
+    EXPECT_TRUE(VideoSinkClose(sink, error, sizeof(error))) << error;
+    EXPECT_GT(std::filesystem::file_size(path), 500u);
+    std::remove(path.c_str());
+
+    // A file the encoder cannot write: the failure is reported, not hidden.
+    sink = VideoSinkOpen("/nonexistent-folder/x.mp4", nullptr, 64, 48, 30, 1.0, error, sizeof(error));
+    ASSERT_NE(sink, nullptr);
+    for (int i = 0; i < 5; i++)
+        VideoSinkWrite(sink, px.data());
+    EXPECT_FALSE(VideoSinkClose(sink, error, sizeof(error)));
+    EXPECT_NE(std::string(error), "");
+}
+
+} // namespace
