@@ -1,0 +1,51 @@
+// The program's run-time frame around the shell: the new command-line
+// options (headless runs, data folder), the exit status, the render thread's
+// shutdown wait and the headless frame sinks.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+// A music position at which --frames writes a picture: ORDER:ROW or seconds.
+struct TFrameTarget {
+    bool InSeconds = false;
+    int Order = 0, Row = 0;
+    double Seconds = 0;
+    std::string Label;      // as written: "12:32", "95.5"
+    std::string FileName;   // "12-32.png", "95.5.png"
+    bool Armed = false;     // the position has been reached
+    bool Written = false;
+};
+
+struct TRunOptions {
+    bool Headless = false;
+    bool Bench = false;
+    bool Trace = false;
+    bool Help = false;
+    std::string Record;         // --record FILE: video of the whole demo
+    std::string FramesDir;      // --frames DIR
+    std::vector<TFrameTarget> At;
+    std::string DataDir;        // --data DIR
+    std::string CommandLine;    // everything else, for ProcessCommandLine
+};
+
+extern const char kUsage[];
+
+// Reads the options; the words it does not know are joined (blank between)
+// into CommandLine. False with `error` set for a bad or incomplete option.
+bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *options, std::string *error);
+// "12:32,95.5" -> targets. False with `error` set.
+bool ParseFrameTargets(const std::string &list, std::vector<TFrameTarget> *targets, std::string *error);
+
+// Exit status of the program: 0, or 1 after a failure that ended it.
+extern std::atomic<int> AppExitStatus;
+
+// Waits (sleeping, not spinning) until ThreadRunning is 0 or `timeoutMs` of
+// real time have passed. True when the render thread has stopped.
+bool WaitForRenderThread(long timeoutMs);
+
+// Headless runs: set up the sinks before the render thread starts, finish
+// them after it has ended. Both false with a message printed on failure.
+bool StartHeadlessRun(const TRunOptions &options);
+bool FinishHeadlessRun();
