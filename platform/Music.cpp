@@ -403,24 +403,23 @@ void WriteWavHeader(std::FILE *f, int rate, uint32_t dataBytes)
 
 } // namespace
 
-bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int endOrder, int endRow,
+bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int startOrder, int endOrder, int endRow,
                     double *songSeconds, double *endSeconds, char *error, unsigned errorSize)
 {
     openmpt_module *probe = OpenModule(moduleFile, error, errorSize);
     if (!probe)
         return false;
-    const double length = openmpt_module_get_duration_seconds(probe);
-    double end = length;
-    if (endOrder >= 0 && endOrder < openmpt_module_get_num_orders(probe)) {
+    const int orders = openmpt_module_get_num_orders(probe);
+    if (startOrder < 0 || startOrder >= orders)
+        startOrder = 0;
+    const double start = startOrder ? openmpt_module_set_position_order_row(probe, startOrder, 0) : 0.0;
+    double end = -1;
+    if (endOrder >= 0 && endOrder < orders) {
         const double at = openmpt_module_set_position_order_row(probe, endOrder, endRow);
-        if (at > 0)
-            end = at;
+        if (at > start)
+            end = at - start;
     }
     openmpt_module_destroy(probe);
-    if (songSeconds)
-        *songSeconds = length;
-    if (endSeconds)
-        *endSeconds = end;
 
     openmpt_module *m = OpenModule(moduleFile, error, errorSize);
     if (!m)
@@ -431,6 +430,8 @@ bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int e
         openmpt_module_destroy(m);
         return false;
     }
+    if (startOrder)
+        openmpt_module_set_position_order_row(m, startOrder, 0);
     WriteWavHeader(f, rate, 0);
     std::vector<int16_t> buffer(4096 * 2);
     uint64_t bytes = 0;
@@ -445,6 +446,11 @@ bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int e
         bytes += got * 4;
     }
     openmpt_module_destroy(m);
+    const double length = bytes / (rate * 4.0);
+    if (songSeconds)
+        *songSeconds = length;
+    if (endSeconds)
+        *endSeconds = end >= 0 ? end : length;
     if (ok) {
         std::fseek(f, 0, SEEK_SET);
         WriteWavHeader(f, rate, static_cast<uint32_t>(bytes));

@@ -50,11 +50,12 @@ FMUSIC_MODULE *FMUSIC_CurrentSong();
 double FMUSIC_GetSeconds(FMUSIC_MODULE *mod);
 // True once the song has played to its end.
 bool FMUSIC_HasEnded(FMUSIC_MODULE *mod);
-// Renders a whole module file (from its start, as FMUSIC_PlaySong would play
-// it) into a 16-bit stereo WAV file at `rate`. Also gives the song's length
-// and the time at which order `endOrder`, row `endRow` begins (the song's
-// length when that position does not exist). False with `error` filled in.
-bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int endOrder, int endRow,
+// Renders a module file from the start of order `startOrder` to its end into
+// a 16-bit stereo WAV file at `rate`. Also gives the length of what was
+// rendered and the time, from the same start, at which order `endOrder`, row
+// `endRow` begins (that length when the position does not exist). False with
+// `error` filled in.
+bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int startOrder, int endOrder, int endRow,
                     double *songSeconds, double *endSeconds, char *error, unsigned errorSize);
 
 // ---- Backends --------------------------------------------------------------

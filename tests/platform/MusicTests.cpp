@@ -141,7 +141,7 @@ TEST(MusicWav, TheWholeSongRendersToAValidWav)
     const std::string module = std::string(VELTRANE_DATA_DIR) + "/Kestrun.it";
     double song = 0, end = 0;
     char error[512] = "";
-    ASSERT_TRUE(MusicRenderWav(module.c_str(), wav.c_str(), 22050, 53, 60, &song, &end, error, sizeof(error))) << error;
+    ASSERT_TRUE(MusicRenderWav(module.c_str(), wav.c_str(), 22050, 0, 53, 60, &song, &end, error, sizeof(error))) << error;
     // 53:60 at 7.68 s an order.
     EXPECT_NEAR(end, 53 * 7.68 + 60 * 0.12, 1.0);
     EXPECT_GT(song, end);
@@ -161,7 +161,14 @@ TEST(MusicWav, TheWholeSongRendersToAValidWav)
     EXPECT_GT(peak, 3000);
     std::remove(wav.c_str());
 
-    EXPECT_FALSE(MusicRenderWav("/nonexistent/song.it", wav.c_str(), 44100, 0, 0, nullptr, nullptr, error,
+    // From a later order: lengths count from there.
+    double rest = 0, restEnd = 0;
+    ASSERT_TRUE(MusicRenderWav(module.c_str(), wav.c_str(), 8000, 50, 53, 0, &rest, &restEnd, error, sizeof(error)));
+    EXPECT_NEAR(restEnd, 3 * 7.68, 0.05);
+    EXPECT_NEAR(rest, song - 50 * 7.68, 0.5);
+    std::remove(wav.c_str());
+
+    EXPECT_FALSE(MusicRenderWav("/nonexistent/song.it", wav.c_str(), 44100, 0, 0, 0, nullptr, nullptr, error,
                                 sizeof(error)));
     EXPECT_NE(std::string(error).find("/nonexistent/song.it"), std::string::npos);
 }
