@@ -129,6 +129,15 @@ void BM_DimScreen32(benchmark::State &state) {
     Pixels(state, int64_t(kW) * kH);
 }
 
+void BM_Cls32(benchmark::State &state) {
+    Page p;
+    for (auto _ : state) {
+        Cls32(&p.page, 0x33, 0x66, 0x99);
+        benchmark::ClobberMemory();
+    }
+    Pixels(state, int64_t(kW) * kH);
+}
+
 void BM_AddPut32Sprite250(benchmark::State &state) {
     Page p;
     defZENTRIXSPRITE s{};
@@ -170,6 +179,7 @@ void BM_TexturedTriangles1000(benchmark::State &state) {
 
 BENCHMARK(BM_FeedbackTextureQuad);
 BENCHMARK(BM_DimScreen32);
+BENCHMARK(BM_Cls32);
 BENCHMARK(BM_AddPut32Sprite250);
 BENCHMARK(BM_TexturedTriangles1000);
 
