@@ -58,7 +58,9 @@ template <int N> using Corner = std::array<int32_t, 2 + N>;
 int QuadPageKind(const defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0 || !page->LeftScans || !page->RightScans) return -1;
-    if (page->RightScans != page->LeftScans + size_t(15) * size_t(page->Height)) return -1;
+    const uintptr_t split =
+        reinterpret_cast<uintptr_t>(page->RightScans) - reinterpret_cast<uintptr_t>(page->LeftScans);
+    if (split != uintptr_t(15) * uintptr_t(page->Height) * sizeof(int32_t)) return -1;
     if (page->Width > kMaxWidth) return -1;
     return kind;
 }
