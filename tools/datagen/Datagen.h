@@ -15,3 +15,5 @@ bool GenerateWarp(const std::string &dir);       // WaterBackground.pcx, OfsTabl
 bool GenerateBumpy(const std::string &dir);      // Bumpy.raw
 bool GenerateTitle(const std::string &dir);      // KestrunTitle.pcx, TitleMain.raw, TitleLight.raw
 bool GenerateGreetz(const std::string &dir);     // NewGreetz.pcx
+bool GenerateMeshes(const std::string &dir);     // objDolphin.3DS, objMan.3DS
+bool GenerateMeshTextures(const std::string &dir); // Flipper.pcx, MetalTexture.pcx

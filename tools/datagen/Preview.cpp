@@ -1,6 +1,7 @@
 #include "Preview.h"
 
 #include "Font.h"
+#include "MeshPreview.h"
 #include "PcxWriter.h"
 #include "PngWrite.h"
 
@@ -13,7 +14,7 @@
 
 namespace {
 
-enum class Kind { Pcx, Raw24, Raw8, Raw8Signed, Palette, Table, Warp, Lines, Relief };
+enum class Kind { Pcx, Raw24, Raw8, Raw8Signed, Palette, Table, Warp, Lines, Relief, Mesh };
 
 struct Entry {
     const char *file;
@@ -58,6 +59,8 @@ const Entry kEntries[] = {
     {"Sprite.raw", Kind::Raw24, 10, 10},
     {"Flipper.pcx", Kind::Pcx, 527, 150},
     {"MetalTexture.pcx", Kind::Pcx, 256, 256},
+    {"objDolphin.3DS", Kind::Mesh, 800, 616},
+    {"objMan.3DS", Kind::Mesh, 800, 616},
 };
 
 bool ReadAll(const std::string &path, std::vector<uint8_t> *out)
@@ -339,6 +342,9 @@ bool WritePreviews(const std::string &dataDir, const std::string &previewDir)
         }
         case Kind::Relief:
             p = LitRelief(bytes);
+            break;
+        case Kind::Mesh:
+            ok = MeshPreviewOfFile(dataDir, e.file, &p);
             break;
         }
         if (ok && std::string(e.file) == "WaterBackground.pcx") {

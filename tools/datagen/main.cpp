@@ -28,6 +28,8 @@ const Generator kGenerators[] = {
     {"bump relief", GenerateBumpy},
     {"title", GenerateTitle},
     {"scroller text", GenerateGreetz},
+    {"meshes", GenerateMeshes},
+    {"mesh textures", GenerateMeshTextures},
 };
 
 int Usage()

@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"info", "info FILE", "dimensions and format of a .pcx image; the sizes a .raw file could be", CommandInfo},
     {"decode", "decode FILE OUT.png [--size WxH] [--bpp 8|24]",
      "decodes a .pcx image, or a .raw image of the given size and depth, to PNG", CommandDecode},
+    {"mesh", "mesh FILE", "counts, bounds, material groups and mapping of a .3DS or .ASE mesh", CommandMesh},
 };
 
 int Usage(std::FILE *out)
