@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 struct SpinFixture : ::testing::Test {
@@ -182,6 +184,22 @@ TEST_F(SpinFixture, KeysWaitForTheRenderThread)
     ApplySpinMessages();
     EXPECT_GT(FeedBackAngle, 11);
     EXPECT_LT(FeedBackAngle, 11 + 500);
+}
+
+TEST_F(SpinFixture, KeysFromTheWindowThreadArriveInOrderWhileDrawing)
+{
+    FeedBackAngle = 0;
+    std::thread window([] {
+        for (int i = 0; i < 40; i++) {
+            HandleSpinMessage(nullptr, WM_KEYDOWN, VK_ADD, 0);
+            std::this_thread::yield();
+        }
+    });
+    for (int f = 0; f < 4000 && FeedBackAngle < 40; f++)
+        DoSpinEffect(nullptr, nullptr, 1.0f, &page);
+    window.join();
+    ApplySpinMessages();
+    EXPECT_EQ(FeedBackAngle, 40);
 }
 
 TEST_F(SpinFixture, WanderingZoomAndTurnStayInRange)
