@@ -4,6 +4,7 @@
 #include "Gen32.h"
 #include "Modes.h"
 #include "Runtime.h"
+#include "Spin.h"
 #include "WaterEffect.h"
 
 #include <chrono>
@@ -24,7 +25,7 @@ typedef void (*EffectMessageHandler)(HWND, unsigned, WPARAM, LPARAM);
 // 0 Light, 1 Spin, 2 Bumpy, 3 RndFire, 6 Water, 7 Land, 9 Fire, 12 3D;
 // 4, 5, 8, 10 and 11 have none.
 EffectMessageHandler const kEffectHandlers[13] = {
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
+    nullptr, HandleSpinMessage, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
