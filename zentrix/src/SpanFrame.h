@@ -8,6 +8,7 @@
 #include "zentrix.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -29,11 +30,12 @@ inline uint32_t ToFixed(int32_t v) { return static_cast<uint32_t>(v) << 16; }
 // Signed division of a wrapped 32-bit difference by a positive count,
 // truncating toward zero (the count may exceed 32 bits for wild input).
 inline uint32_t StepOf(uint32_t diff, int64_t count) {
+    if (count <= INT32_MAX) return Wrap(Signed(diff) / static_cast<int32_t>(count));  // the common, faster division
     return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int64_t>(Signed(diff)) / count));
 }
 
 // Whether the span routines may take their SSE2 loops (set by ZentrixUseSimd).
-extern bool g_SpanSimd;
+extern std::atomic<bool> g_SpanSimd;
 
 inline bool Is16(const defZENTRIXPAGE *p) { return p->BPP == 0 || p->BPP == 16; }
 inline bool Is32(const defZENTRIXPAGE *p) { return p->BPP == 32; }
@@ -87,7 +89,7 @@ inline void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::arra
         if ((RoundMask >> k) & 1u) v[k] += 0x8000u;
     const size_t base = size_t(y) * size_t(Width);
     if constexpr (HasRun<Rule>::value) {
-        if (g_SpanSimd && rule.Run(base, left, right, v, s)) return;
+        if (g_SpanSimd.load(std::memory_order_relaxed) && rule.Run(base, left, right, v, s)) return;
     }
     for (int32_t x = left;; ++x) {
         rule.Pixel(base + size_t(x), x, v);

@@ -12,9 +12,9 @@
 namespace zx {
 
 #if defined(__SSE2__)
-bool g_SpanSimd = true;
+std::atomic<bool> g_SpanSimd{true};
 #else
-bool g_SpanSimd = false;
+std::atomic<bool> g_SpanSimd{false};
 #endif
 
 namespace {
@@ -721,9 +721,9 @@ using namespace zx;
 extern "C" {
 
 ZENTRIX_API int32_t ZentrixUseSimd(int32_t Enable) {
-    const int32_t was = g_SpanSimd ? 1 : 0;
+    const int32_t was = g_SpanSimd.load() ? 1 : 0;
 #if defined(__SSE2__)
-    g_SpanSimd = Enable != 0;
+    g_SpanSimd.store(Enable != 0);
 #else
     (void)Enable;
 #endif
