@@ -120,6 +120,34 @@ TEST(Spans, TextureLineLS16LightsScaleTheTexel) {
     EXPECT_EQ(q.P16(0, 0), plain);
 }
 
+TEST(Spans, SixteenBitAdditiveAndOffsetRules) {
+    TestPage p(4, 1, 16), src(4, 1, 16);
+    // AddTexture16: a texel converting to 0 is skipped; others add with
+    // saturation per channel.
+    const uint8_t tex[6] = {0x07, 0x03, 0x07, 0xF8, 0x08, 0x00};
+    HSolidLine16(0, 3, 0, 0xF801, &p.page);
+    HAddTextureLine16(0, 0, 0, 1, Fx(1), 0, 0, tex, 2, &p.page);
+    EXPECT_EQ(p.P16(0, 0), 0xF801u);                 // texel 0: untouched
+    EXPECT_EQ(p.P16(1, 0), uint16_t(0xF800 + 0x40 + 1));  // red saturated, green 2 added
+    // ShadeLight16 adds the packed colour the same way (skip-first).
+    HSolidLine16(0, 3, 0, 0x0821, &p.page);
+    HShadeLineLight16(1, Fx(1), Fx(1), Fx(1), 2, Fx(1), Fx(1), Fx(1), 0, &p.page);
+    EXPECT_EQ(p.P16(1, 0), 0x0821u);
+    EXPECT_EQ(p.P16(2, 0), 0x1042u);
+    // Smooth add texture: halved texel added to the source, clamped; the
+    // halved texel alone outside the source.
+    HSolidLine16(0, 3, 0, 0xFFDF, &src.page);
+    const uint8_t t2[3] = {0x40, 0x40, 0x40};
+    HOfsLineSmoothAddTexture16(0, 0, 0, 0, 0, 3, Fx(3), 0, 0, 0, 0, &src.page, t2, 1, &p.page);
+    EXPECT_EQ(p.P16(0, 0), uint16_t((31 << 11) + (63 << 5) + 31));
+    HOfsLineSmoothAddTexture16(0, 0, Fx(1), 0, 0, 0, 0, Fx(1), 0, 0, 0, &src.page, t2, 1, &p.page);
+    EXPECT_EQ(p.P16(0, 0), uint16_t((4 << 11) + (8 << 5) + 4));
+    // Offset LS: half the source fields plus the light, not clamped.
+    HSolidLine16(0, 3, 0, 0xFFFF, &src.page);
+    HOfsLineLS16(0, 0, 0, 0, 0, 1, 2, 3, &src.page, &p.page);
+    EXPECT_EQ(p.P16(0, 0), uint16_t(((15 + 1) << 11) + ((31 + 2) << 5) + (15 + 3)));
+}
+
 TEST(Spans, DepthTestIsStrictAndClippedSpanKeepsDepth) {
     uint32_t tex = 0xABCDEF;
     TestPage p(8, 1, 32);
