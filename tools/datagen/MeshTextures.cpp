@@ -38,8 +38,10 @@ uint32_t SkinAt(double x, double y)
         c = Lerp(mid, Lerp(mid, pale, 0.5), dg::Smooth((y - cape) / (belly - cape)));
     else
         c = Lerp(Lerp(mid, pale, 0.5), pale, dg::Smooth((y - belly) / 3.0));
-    c = Lerp(c, Rgb(RedOf(c) + 12, GreenOf(c) + 12, BlueOf(c) + 14), std::max(0.0, grain * 3.0));
-    c = Lerp(c, Rgb(RedOf(c) - 14, GreenOf(c) - 12, BlueOf(c) - 8), std::max(0.0, -grain * 3.0));
+    // Skin grain: mottled on the back, faint on the smooth belly.
+    const double grainWeight = 3.0 * (1.0 - 0.8 * dg::Smooth((y - cape) / (belly - cape + 2.0)));
+    c = Lerp(c, Rgb(RedOf(c) + 12, GreenOf(c) + 12, BlueOf(c) + 14), std::max(0.0, grain * grainWeight));
+    c = Lerp(c, Rgb(RedOf(c) - 14, GreenOf(c) - 12, BlueOf(c) - 8), std::max(0.0, -grain * grainWeight));
     // Thin pale scratches on the back, as on a real animal's skin.
     const double scratch = dg::Fbm(x * 0.08 + y * 0.3, y * 2.5, 32, 3, 21u);
     if (y < cape && scratch > 0.72)
