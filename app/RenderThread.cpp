@@ -26,6 +26,8 @@ void ThreadProc(long)
     GetBackgroundPic();
     if (!InitAppMemory()) {
         FailAndClose(nullptr, "Unable to allocate enough memory for this program!", szAppTitle);
+    } else if (ApplicationFin.load()) {
+        // Closed while the drawing state was being built: no music to start.
     } else if (!(FSOUND_Init(44100, 64) & 0xFF)) {
         FailAndClose(hMainAppWnd, FSOUND_Error(), "Error!");
     } else if (!(mod = FMUSIC_LoadSong("Data\\Kestrun.it"))) {

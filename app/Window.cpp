@@ -3,6 +3,7 @@
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
 #include "Modes.h"
+#include "LightEffect.h"
 #include "Runtime.h"
 #include "Spin.h"
 #include "WaterEffect.h"
@@ -25,7 +26,7 @@ typedef void (*EffectMessageHandler)(HWND, unsigned, WPARAM, LPARAM);
 // 0 Light, 1 Spin, 2 Bumpy, 3 RndFire, 6 Water, 7 Land, 9 Fire, 12 3D;
 // 4, 5, 8, 10 and 11 have none.
 EffectMessageHandler const kEffectHandlers[13] = {
-    nullptr, HandleSpinMessage, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
+    HandleLightMessage, HandleSpinMessage, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 

@@ -1,0 +1,88 @@
+// The program's own options: what they set, what they leave for the
+// original command line, and the bad ones refused with a reason.
+#include "Runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+namespace {
+
+bool Parse(std::initializer_list<const char *> words, TRunOptions *o, std::string *error)
+{
+    std::vector<const char *> argv = {"veltrane"};
+    argv.insert(argv.end(), words);
+    return ParseRunOptions(static_cast<int>(argv.size()), argv.data(), o, error);
+}
+
+TEST(RunOptions, ValuesAreNeverReadAsOriginalOptions)
+{
+    TRunOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--record", "/test/out.mp4", "/w:320", "--data", "/STRETCH/Data", "/B:16"}, &o, &error))
+        << error;
+    EXPECT_TRUE(o.Headless);
+    EXPECT_EQ(o.Record, "/test/out.mp4");
+    EXPECT_EQ(o.DataDir, "/STRETCH/Data");
+    EXPECT_EQ(o.CommandLine, "/w:320 /B:16");
+}
+
+TEST(RunOptions, FramesAtAndTheOtherSwitches)
+{
+    TRunOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"/TEST", "--frames=out/f", "--at", "12:32,95.5,0:00,7", "--trace"}, &o, &error)) << error;
+    EXPECT_TRUE(o.Headless);
+    EXPECT_TRUE(o.Trace);
+    EXPECT_FALSE(o.Bench);
+    EXPECT_EQ(o.FramesDir, "out/f");
+    EXPECT_EQ(o.CommandLine, "/TEST");
+    ASSERT_EQ(o.At.size(), 4u);
+    EXPECT_FALSE(o.At[0].InSeconds);
+    EXPECT_EQ(o.At[0].Order, 12);
+    EXPECT_EQ(o.At[0].Row, 32);
+    EXPECT_EQ(o.At[0].FileName, "12-32.png");
+    EXPECT_EQ(o.At[0].Label, "12:32");
+    EXPECT_TRUE(o.At[1].InSeconds);
+    EXPECT_DOUBLE_EQ(o.At[1].Seconds, 95.5);
+    EXPECT_EQ(o.At[1].FileName, "95.5.png");
+    EXPECT_EQ(o.At[2].FileName, "0-00.png");
+    EXPECT_DOUBLE_EQ(o.At[3].Seconds, 7.0);
+
+    TRunOptions b;
+    ASSERT_TRUE(Parse({"--bench"}, &b, &error));
+    EXPECT_TRUE(b.Bench && b.Headless);
+    TRunOptions none;
+    ASSERT_TRUE(Parse({}, &none, &error));
+    EXPECT_FALSE(none.Headless);
+    EXPECT_EQ(none.CommandLine, "");
+}
+
+TEST(RunOptions, BadOptionsAreRefusedWithAReason)
+{
+    const std::vector<std::vector<const char *>> bad = {
+        {"--record"},                       // no value
+        {"--data="},                        // empty value
+        {"--frames", "d"},                  // no --at
+        {"--at", "1:2"},                    // no --frames
+        {"--frames", "d", "--at", "12:"},   // no row
+        {"--frames", "d", "--at", ":5"},    // no order
+        {"--frames", "d", "--at", "1:2:3"},
+        {"--frames", "d", "--at", "abc"},
+        {"--frames", "d", "--at", "-1"},
+        {"--frames", "d", "--at", "nan"},
+        {"--frames", "d", "--at", "1:2,,3"},
+        {"--frames", "d", "--at", "300:0"},
+        {"--fullscreen"},                   // unknown
+    };
+    for (const auto &words : bad) {
+        TRunOptions o;
+        std::string error;
+        std::vector<const char *> argv = {"veltrane"};
+        argv.insert(argv.end(), words.begin(), words.end());
+        EXPECT_FALSE(ParseRunOptions(static_cast<int>(argv.size()), argv.data(), &o, &error)) << words[0];
+        EXPECT_FALSE(error.empty()) << words[0];
+    }
+}
+
+} // namespace
