@@ -2,8 +2,8 @@
 // module's handler, then the shell's keys, mouse button, menu commands,
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
-#include "Modes.h"
 #include "LightEffect.h"
+#include "Modes.h"
 #include "Runtime.h"
 #include "Spin.h"
 #include "WaterEffect.h"
