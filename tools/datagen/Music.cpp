@@ -511,7 +511,9 @@ const char kBeforePeak[] = "D-6:8 C-6:4 A-5:8";
 const char kPeak[] = "D-6:12 | C-6:6 A-5:2 F-6:8 | E-6:16";
 const char kFadeToBlack[] = "D-6:8 A#5:8 | F-5:8 D-6:8 | C#6:16 | E-6:8";
 const char kToTheEnd[] = "A#5:6 A-5:2 G-5:8 | D-6:6 C-6:2 A#5:8 | G-5:6 E-5:2 C-6:8 | C#6:16";
-const char kLastNote[] = "D-6:56";
+const char kLastNote[] = "D-6:48";
+// The title: the intro's bell, now over the main progression.
+const char kTitleBell[] = "A-5:8 D-6:8 | F-6:8 D-6:8 | C-6:8 A-5:8 | G-5:16";
 
 enum LeadVoice : uint8_t { kVoLead, kVoDouble, kVoKeys, kVoBell };
 
@@ -525,6 +527,7 @@ struct Phrase {
 
 const Phrase kPhrases[] = {
     {Pos(0, 0), kIntro, kVoBell, 30, 0},
+    {Pos(2, 0), kTitleBell, kVoBell, 36, 0},
     {Pos(4, 50), kRunTo5, kVoLead, 40, 0},
     {Pos(5, 0), kThemeA1, kVoLead, 46, 0},
     {Pos(6, 0), kThemeA2to30, kVoLead, 46, 0},
@@ -614,7 +617,7 @@ void BuildScore(Score &s)
     // The end of the song: a held chord, then a jump back to the start,
     // which players read as the end. The calm loop closes on itself.
     for (int ch = 0; ch < kChCount; ++ch)
-        s.Off(ch, Pos(53, 56));
+        s.Off(ch, Pos(53, 48));
     s.Effect(kChFx, Pos(kMusicSongOrders - 1, 63), kItCmdJumpOrder, 0);
     s.Effect(kChFx, Pos(kMusicOrders - 1, 63), kItCmdJumpOrder, uint8_t(kMusicLoopStart));
 }
