@@ -84,7 +84,7 @@ const Section kSections[] = {
     {Pos(41, 0), kDrHalf, kBsGroove, kPdPad, kArEighths, 3},        // the man
     {Pos(42, 30), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},  // points on the man
     {Pos(43, 0), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},    // climax
-    {Pos(46, 20), kDrFull, kBsOffbeat, kPdBoth, kArSixteenths, 4},  // white-out
+    {Pos(46, 20), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},  // white-out
     {Pos(48, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // fade to black
     {Pos(49, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 3},   // scroller
     {Pos(50, 0), kDrHalf, kBsGroove, kPdBoth, kArSixteenths, 3},    // scroller
@@ -416,10 +416,40 @@ void WriteChords(Score &s, int endRow)
             static const int kStabs[3] = {0, 6, 12};
             for (int st : kStabs)
                 for (int k = 0; k < 3; ++k) {
-                    s.Note(kChKeys1 + k, g + st, v[k] + (k == 0 ? 12 : 0), kInsKeys, Scaled(st ? 30 : 38, e));
+                    s.Note(kChKeys1 + k, g + st, v[k] + (k == 0 ? 12 : 0), kInsKeys, Scaled(st ? 26 : 32, e));
                     s.Off(kChKeys1 + k, g + st + 3);
                 }
         }
+    }
+}
+
+// Under a four-to-the-floor kick the pads duck on every beat and swell back
+// (the "pumping" of a side-chained pad): the groove breathes, and the pads
+// stay out of the kick's way, which saves headroom.
+void PumpPads(Score &s, int endRow)
+{
+    static const int kDuck[4] = {50, 72, 88, 100}; // percent, by row in the beat
+    int base[3] = {0, 0, 0};
+    bool pumpedBefore = false;
+    for (int g = 0; g < endRow; ++g) {
+        const Section &sec = SectionAt(g);
+        const bool pump = (sec.drums == kDrPulse || sec.drums == kDrFull) && !FillAt(g);
+        for (int k = 0; k < 3; ++k) {
+            ItCell &c = s.At(g, kChPad1 + k);
+            if (c.note == kItNoteOff || c.note == kItNoteCut) {
+                base[k] = 0;
+                continue;
+            }
+            if (c.note != kItNoteNone)
+                base[k] = c.volume;
+            if (base[k] == 0)
+                continue;
+            if (pump)
+                c.volume = uint8_t(base[k] * kDuck[g % 4] / 100);
+            else if (pumpedBefore)
+                c.volume = uint8_t(base[k]);
+        }
+        pumpedBefore = pump;
     }
 }
 
@@ -564,8 +594,8 @@ const Phrase kPhrases[] = {
     {Pos(44, 0), kThemeA2, kVoDouble, 48, 0},
     {Pos(45, 0), kThemeB1, kVoDouble, 48, 0},
     {Pos(46, 0), kBeforePeak, kVoLead, 48, 0},
-    {Pos(46, 20), kPeak, kVoDouble, 50, 0},
-    {Pos(47, 0), kThemeA1, kVoDouble, 50, 0},
+    {Pos(46, 20), kPeak, kVoDouble, 46, 0},
+    {Pos(47, 0), kThemeA1, kVoDouble, 46, 0},
     {Pos(48, 0), kFadeToBlack, kVoLead, 38, 0},
     {Pos(50, 0), kThemeC1, kVoLead, 40, 0},
     {Pos(51, 0), kThemeA1, kVoLead, 40, 0},
@@ -610,6 +640,7 @@ void BuildScore(Score &s)
     WriteDrums(s, end);
     WriteBass(s, end);
     WriteChords(s, end);
+    PumpPads(s, end);
     WriteArps(s, end);
     WriteMelodies(s);
     WriteAccents(s);
@@ -641,7 +672,7 @@ bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
     m.speed = kMusicSpeed;
     m.tempo = kMusicTempo;
     m.globalVolume = 128;
-    m.mixVolume = 90;
+    m.mixVolume = 96;
     Score s;
     BuildScore(s);
     ScoreToModule(s, m);
