@@ -175,7 +175,6 @@ bool StartHeadlessRun(const TRunOptions &options)
     gRun.ScreenH = GetSystemMetrics(SM_CYSCREEN);
     gRun.Black.assign(static_cast<size_t>(gRun.ScreenW) * gRun.ScreenH, 0u);
     gRun.RealStart = gRun.LastProgress = std::chrono::steady_clock::now();
-    bTraceSteps = options.Trace ? 1 : 0;
     bBenchScenes = options.Bench ? 1 : 0;
 
     if (!options.FramesDir.empty()) {

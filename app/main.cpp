@@ -67,6 +67,7 @@ int main(int argc, char **argv)
     }
 
     ProcessCommandLine(options.CommandLine.c_str());
+    bTraceSteps = options.Trace ? 1 : 0;
     // Only one instance runs per process here, so the original's check for
     // a previous instance has nothing to find.
     if (bModeChange != 0)

@@ -37,7 +37,7 @@ if [ -z "$wid" ]; then
   echo "no window appeared"; cat "$work/veltrane.log"; exit 1
 fi
 # Let the render thread get into the demo first (sanitizer builds start slowly).
-sleep 2
+sleep 3
 kill -0 "$vpid" 2>/dev/null || { echo "veltrane ended before Escape"; cat "$work/veltrane.log"; exit 1; }
 xdotool key --window "$wid" Escape
 start=$(date +%s%N)
