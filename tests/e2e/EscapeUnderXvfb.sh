@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts veltrane with the SDL backend in a private Xvfb server, waits for
-# its window, presses Escape and expects the program to end by itself within
-# 5 seconds with status 0. Exit 77 (skipped) when Xvfb or xdotool is absent.
+# its window, takes a screenshot with F12, toggles D, F and S, presses Escape
+# and expects the program to end by itself within 5 seconds with status 0.
+# Exit 77 (skipped) when Xvfb or xdotool is absent.
 set -u
 exe=$1
 for tool in Xvfb xdotool; do
@@ -30,7 +31,8 @@ unset WAYLAND_DISPLAY
 # driver loaded (blurring the 5 s measure) and finds only the driver's own
 # blocks; the headless end-to-end tests check the program for leaks.
 export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
-"$exe" >"$work/veltrane.log" 2>&1 &
+export TSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/tsan.supp${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
+(cd "$work" && exec "$exe" >"$work/veltrane.log" 2>&1) &
 vpid=$!
 wid=$(timeout 30 xdotool search --sync --name '^KeStRUN$' | head -n1)
 if [ -z "$wid" ]; then
@@ -39,6 +41,12 @@ fi
 # Let the render thread get into the demo first (sanitizer builds start slowly).
 sleep 3
 kill -0 "$vpid" 2>/dev/null || { echo "veltrane ended before Escape"; cat "$work/veltrane.log"; exit 1; }
+# F12 is the "Save" command: Saved.bmp appears in the working directory.
+xdotool key --window "$wid" F12
+for _ in $(seq 50); do [ -s "$work/Saved.bmp" ] && break; sleep 0.1; done
+[ -s "$work/Saved.bmp" ] || { echo "F12 wrote no Saved.bmp"; cat "$work/veltrane.log"; exit 1; }
+xdotool key --window "$wid" d f s
+sleep 0.5
 xdotool key --window "$wid" Escape
 start=$(date +%s%N)
 while kill -0 "$vpid" 2>/dev/null; do
