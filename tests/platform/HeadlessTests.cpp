@@ -8,8 +8,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -136,7 +139,7 @@ TEST_F(Headless, VideoSinkWritesAPlayableFile)
 {
     if (std::system("ffmpeg -version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "ffmpeg is not installed";
-    const std::string path = ::testing::TempDir() + "sink.mp4";
+    const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-sink.mp4";
     char error[256] = "";
     VideoSink *sink = VideoSinkOpen(path.c_str(), nullptr, 64, 48, 30, 1.0, error, sizeof(error));
     ASSERT_NE(sink, nullptr) << error;

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 class MusicClock : public ::testing::Test {
@@ -124,7 +126,7 @@ TEST(MusicErrors, MissingAndBrokenFilesGiveReadableTexts)
     EXPECT_NE(std::string(FMUSIC_Error()).find("NoSuchSong.it"), std::string::npos) << FMUSIC_Error();
     EXPECT_NE(std::string(FMUSIC_Error()).find("No such file"), std::string::npos) << FMUSIC_Error();
 
-    const std::string junk = ::testing::TempDir() + "junk.it";
+    const std::string junk = ::testing::TempDir() + std::to_string(getpid()) + "-junk.it";
     std::ofstream(junk) << "this is not a tracker module at all";
     EXPECT_EQ(FMUSIC_LoadSong(junk.c_str()), nullptr);
     EXPECT_NE(std::string(FMUSIC_Error()).find("junk.it"), std::string::npos) << FMUSIC_Error();
@@ -137,7 +139,7 @@ TEST(MusicErrors, MissingAndBrokenFilesGiveReadableTexts)
 
 TEST(MusicWav, TheWholeSongRendersToAValidWav)
 {
-    const std::string wav = ::testing::TempDir() + "song.wav";
+    const std::string wav = ::testing::TempDir() + std::to_string(getpid()) + "-song.wav";
     const std::string module = std::string(VELTRANE_DATA_DIR) + "/Kestrun.it";
     double song = 0, end = 0;
     char error[512] = "";

@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -222,7 +225,7 @@ TEST_F(ShellRuntime, TheSaveCommandWritesAfterTheNextFrame)
     MakePages();
     Screen(400, 300);
     const std::filesystem::path old = std::filesystem::current_path();
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "save-test";
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("save-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
     std::filesystem::remove("Saved.bmp");
