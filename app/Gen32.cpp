@@ -40,7 +40,7 @@ long LastFrame = 0, CurrentFrame = 0;
 float FrameChange = 0.0f;
 float FadeVal = 0.0f;
 long Brightness = 0, TransVal = 0, LightPos = 0, LastFramesMissed = 1, SpiralSize = 0, PalXFade = 0;
-long Lightlx = 0, Lightly = 0;
+std::atomic<long> Lightlx{0}, Lightly{0};
 
 // ---- Headless hooks ------------------------------------------------------
 int bTraceSteps = 0;

@@ -59,7 +59,9 @@ extern long LastFrame, CurrentFrame;
 extern float FrameChange;
 extern float FadeVal;
 extern long Brightness, TransVal, LightPos, LastFramesMissed, SpiralSize, PalXFade;
-extern long Lightlx, Lightly;
+// Light position: written by the sequencer and by the light module's
+// message handler on the window thread.
+extern std::atomic<long> Lightlx, Lightly;
 
 // ---- Headless hooks: step trace and per-scene timing ---------------------
 // bTraceSteps: HandleDemo prints one line per timeline step on stderr:

@@ -156,8 +156,8 @@ TEST_F(Scenes, SplotPulsesThenTheTitleAndBeamsComeThenItFades)
     }
     EXPECT_EQ(DemoSubState1, 3);
     EXPECT_GT(LightPos, 1500);
-    EXPECT_GT(Lightlx, firstLight + 1000);
-    EXPECT_EQ(Lightly, LightPos / 8);
+    EXPECT_GT(Lightlx.load(), firstLight + 1000);
+    EXPECT_EQ(Lightly.load(), LightPos / 8);
 
     // The splot fades away under the title, which stays.
     frames = 0;

@@ -23,25 +23,7 @@ void FillPixels(defZENTRIXPAGE *page, size_t first, size_t count, uint32_t r, ui
         std::fill(p, p + count, zentrix::Pack16(r, g, b));
     } else if (page->BPP == 32) {
         uint32_t *p = static_cast<uint32_t *>(page->pPageData) + first;
-        const uint32_t c = zentrix::Pack32(r, g, b);
-#if ZENTRIX_HAVE_SSE2
-        // gcc -O2 leaves std::fill scalar; eight 16-byte stores a step fill
-        // a page about ten times faster.
-        for (; count && (reinterpret_cast<uintptr_t>(p) & 15u); --count) *p++ = c;
-        const __m128i c4 = _mm_set1_epi32(static_cast<int32_t>(c));
-        for (; count >= 32; count -= 32, p += 32) {
-            __m128i *q = reinterpret_cast<__m128i *>(p);
-            _mm_store_si128(q, c4);
-            _mm_store_si128(q + 1, c4);
-            _mm_store_si128(q + 2, c4);
-            _mm_store_si128(q + 3, c4);
-            _mm_store_si128(q + 4, c4);
-            _mm_store_si128(q + 5, c4);
-            _mm_store_si128(q + 6, c4);
-            _mm_store_si128(q + 7, c4);
-        }
-#endif
-        std::fill(p, p + count, c);
+        zentrix::FillU32(p, count, zentrix::Pack32(r, g, b));
     } else if (page->BPP == 24) {
         uint8_t *p = static_cast<uint8_t *>(page->pPageData) + first * 3;
         for (size_t i = 0; i < count; i++, p += 3) {

@@ -2,6 +2,7 @@
 // the common frame of SpanFrame.h. 16-bit rules draw 5-6-5 from 24-bit
 // textures, 32-bit rules 0x00RRGGBB; the hot 32-bit rules have SSE2 loops.
 #include "SpanFrame.h"
+#include "Saturate.h"
 
 #include <algorithm>
 
@@ -127,23 +128,7 @@ struct Solid32 {
     bool Run(size_t base, int32_t left, int32_t right, Vals<0> &, Vals<0> &) {
         uint32_t *p = d + base + size_t(left);
         size_t n = size_t(right - left) + 1;
-        const __m128i c4 = _mm_set1_epi32(int(c));
-        for (; n && (reinterpret_cast<uintptr_t>(p) & 15u); --n) *p++ = c;
-        // Eight stores a step, written out: the processor can retire two
-        // stores a cycle only when the loop around them is this thin.
-        for (; n >= 32; n -= 32, p += 32) {
-            __m128i *q = reinterpret_cast<__m128i *>(p);
-            _mm_store_si128(q, c4);
-            _mm_store_si128(q + 1, c4);
-            _mm_store_si128(q + 2, c4);
-            _mm_store_si128(q + 3, c4);
-            _mm_store_si128(q + 4, c4);
-            _mm_store_si128(q + 5, c4);
-            _mm_store_si128(q + 6, c4);
-            _mm_store_si128(q + 7, c4);
-        }
-        for (; n >= 4; n -= 4, p += 4) _mm_store_si128(reinterpret_cast<__m128i *>(p), c4);
-        for (; n; --n) *p++ = c;
+        zentrix::FillU32(p, n, c);
         return true;
     }
 #endif
