@@ -110,6 +110,30 @@ inline __m128i Gather4(const uint32_t *t, uint32_t u, uint32_t su, uint32_t v, u
     const uint32_t t3 = t[TexelIndex(u + 3 * su, v + 3 * sv, w)];
     return _mm_set_epi32(int(t3), int(t2), int(t1), int(t0));
 }
+// The vector loop of the 32-bit textured spans: four texels a step from
+// get4(u, v), one at a time from get1(u, v) for the tail, stored as they are
+// or added with saturation. Returns false (per-pixel loop) when the texels
+// read may be pixels this span writes.
+template <bool Add, class Get4, class Get1>
+inline bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t left, int32_t right, const Vals<2> &v,
+                          const Vals<2> &s, Get4 get4, Get1 get1) {
+    int64_t lo, hi;
+    IndexBounds(v[0], s[0], v[1], s[1], uint32_t(right - left), w, lo, hi);
+    if (MayOverlap(tex, lo, hi, row, left, right)) return false;
+    uint32_t *p = row + left;
+    size_t n = size_t(right - left) + 1;
+    uint32_t u = v[0], vv = v[1];
+    for (; n >= 4; n -= 4, p += 4, u += 4 * s[0], vv += 4 * s[1]) {
+        __m128i c = get4(u, vv);
+        if (Add) c = _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), c);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), c);
+    }
+    for (; n; --n, ++p, u += s[0], vv += s[1]) {
+        const uint32_t c = get1(u, vv);
+        *p = Add ? AddSat8x4(*p, c) : c;
+    }
+    return true;
+}
 #endif
 
 // ---------------------------------------------------------------- solid
@@ -238,16 +262,10 @@ struct Texture32 {
 #if defined(__SSE2__)
     // Four texels a step, without the cache's compare and branch.
     bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
-        int64_t lo, hi;
-        IndexBounds(v[0], s[0], v[1], s[1], uint32_t(right - left), w, lo, hi);
-        if (MayOverlap(c.tex, lo, hi, d + base, left, right)) return false;
-        uint32_t *p = d + base + size_t(left);
-        size_t n = size_t(right - left) + 1;
-        uint32_t u = v[0], vv = v[1];
-        for (; n >= 4; n -= 4, p += 4, u += 4 * s[0], vv += 4 * s[1])
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), Gather4(c.tex, u, s[0], vv, s[1], w));
-        for (; n; --n, ++p, u += s[0], vv += s[1]) *p = c.tex[TexelIndex(u, vv, w)];
-        return true;
+        const uint32_t *t = c.tex;
+        return TexturedRun32<false>(
+            t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
+            [&](uint32_t u, uint32_t vv) { return t[TexelIndex(u, vv, w)]; });
     }
 #endif
 };
@@ -330,22 +348,9 @@ struct TextureDimmed32 {
     }
 #if defined(__SSE2__)
     bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
-        int64_t lo, hi;
-        IndexBounds(v[0], s[0], v[1], s[1], uint32_t(right - left), dim.w, lo, hi);
-        if (MayOverlap(dim.t, lo, hi, d + base, left, right)) return false;
-        uint32_t *p = d + base + size_t(left);
-        size_t n = size_t(right - left) + 1;
-        uint32_t u = v[0], vv = v[1];
-        for (; n >= 4; n -= 4, p += 4, u += 4 * s[0], vv += 4 * s[1]) {
-            __m128i c = dim.Get4(u, s[0], vv, s[1]);
-            if (Add) c = _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), c);
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), c);
-        }
-        for (; n; --n, ++p, u += s[0], vv += s[1]) {
-            const uint32_t c = dim.Get(TexelIndex(u, vv, dim.w));
-            *p = Add ? AddSat8x4(*p, c) : c;
-        }
-        return true;
+        return TexturedRun32<Add>(
+            dim.t, dim.w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return dim.Get4(u, s[0], vv, s[1]); },
+            [&](uint32_t u, uint32_t vv) { return dim.Get(TexelIndex(u, vv, dim.w)); });
     }
 #endif
 };
@@ -367,19 +372,10 @@ struct AddTexture32 {
     void Pixel(size_t i, int32_t, const Vals<2> &v) { d[i] = AddSat8x4(d[i], c.Get(TexelIndex(v[0], v[1], w))); }
 #if defined(__SSE2__)
     bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
-        int64_t lo, hi;
-        IndexBounds(v[0], s[0], v[1], s[1], uint32_t(right - left), w, lo, hi);
-        if (MayOverlap(c.tex, lo, hi, d + base, left, right)) return false;
-        uint32_t *p = d + base + size_t(left);
-        size_t n = size_t(right - left) + 1;
-        uint32_t u = v[0], vv = v[1];
-        for (; n >= 4; n -= 4, p += 4, u += 4 * s[0], vv += 4 * s[1]) {
-            const __m128i t = Gather4(c.tex, u, s[0], vv, s[1], w);
-            const __m128i dd = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(p), _mm_adds_epu8(dd, t));
-        }
-        for (; n; --n, ++p, u += s[0], vv += s[1]) *p = AddSat8x4(*p, c.Get(TexelIndex(u, vv, w)));
-        return true;
+        const uint32_t *t = c.tex;
+        return TexturedRun32<true>(
+            t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
+            [&](uint32_t u, uint32_t vv) { return t[TexelIndex(u, vv, w)]; });
     }
 #endif
 };
