@@ -1,0 +1,25 @@
+// The scene functions of the dispatcher (DoAction), one file per group of
+// scenes, and what they share: the page most scenes draw into and present.
+#pragma once
+
+#include "Gen32.h"
+
+// The page most scenes draw into and present, and the second page.
+inline defZENTRIXPAGE *const page = &EffectGFXPage32;
+inline defZENTRIXPAGE *const second = &EffectGFXPage32_2;
+
+inline void Present()
+{
+    EffectBlt(hMainAppWnd, hDrawWindowDC, page);
+}
+
+// ScenesTitle.cpp: test card, black, title, splot, spirals, scroller.
+void SceneTestPicture();
+void SceneBlack();
+void SceneTitle(float F);
+void SceneSplot(float F);
+void SceneSpirals(float F);
+void SceneScroller(float F);
+
+// ScenesWater.cpp
+void SceneWater(float F);
