@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace engine3d {
@@ -32,6 +33,10 @@ bool ReplaceFaces(Object3D *obj, long n);
 // the others in order.
 void DropBadFaces(Object3D *obj);
 
+// Opens a file named as the program names it ("Data\\objMan.3DS"): through
+// the library's path rules, so that Data files are found in the data folder.
+std::FILE *OpenFile(const char *FileName, const char *mode);
+
 // Size of an open file in bytes (its position is left at the start); -1 when
 // it cannot be told.
 long long FileSize(std::FILE *f);
@@ -40,3 +45,19 @@ long long FileSize(std::FILE *f);
 
 // The last name the 3DS reader read (object or material group name).
 const char *Last3DSName();
+
+// What the last import found, for inspection tools and tests: the named
+// objects, the mesh blocks read (the last one is kept), whether a mapping
+// list was applied, and the material groups with the faces they name.
+struct MaterialGroup3D {
+    std::string name;
+    int32_t faceType;
+    long faces;
+};
+struct ImportInfo3D {
+    std::vector<std::string> objects;
+    int meshes = 0;
+    bool mapping = false;
+    std::vector<MaterialGroup3D> groups;
+};
+extern ImportInfo3D LastImportInfo3D;

@@ -148,6 +148,8 @@ uint32_t ReadVerticesChunk(size_t parentEnd)
     const long fits = long((end - (bin3ds.pos < end ? bin3ds.pos : end)) / 12);
     if (n > fits)
         n = fits;
+    LastImportInfo3D.meshes++;
+    LastImportInfo3D.mapping = false;
     if (ReplacePoints(ImportObj, n)) {
         for (long i = 0; i < n; i++) {
             const float f1 = ReadFloat(end), f2 = ReadFloat(end), f3 = ReadFloat(end);
@@ -185,11 +187,15 @@ uint32_t ReadFaceMaterialChunk(size_t parentEnd)
     if (ReadLongName(end) == 0) {
         const int32_t type = FaceTypeOfMaterial(temp_name);
         const uint32_t n = ReadShort(end);
+        long named = 0;
         for (uint32_t k = 0; k < n && bin3ds.pos + 2 <= end; k++) {
             const uint32_t face = ReadShort(end);
-            if (ImportObj->Face && long(face) < ImportObj->NumFaces)
+            if (ImportObj->Face && long(face) < ImportObj->NumFaces) {
                 ImportObj->Face[face].FaceType = type;
+                named++;
+            }
         }
+        LastImportInfo3D.groups.push_back({temp_name, type, named});
     }
     ChangeChunkPointer(end);
     return length;
@@ -205,6 +211,7 @@ uint32_t ReadFacesChunk(size_t parentEnd)
     if (n > fits)
         n = fits;
     numb_faces = (unsigned long)n;
+    LastImportInfo3D.groups.clear(); // groups of earlier face lists no longer apply
     if (!ReplaceFaces(ImportObj, n)) {
         ChangeChunkPointer(end);
         return length;
@@ -240,6 +247,7 @@ uint32_t ReadMaterialMappingChunk(size_t parentEnd)
     numb_vertices = (unsigned long)n;
     // A list longer than the vertex list is not used at all.
     if (ImportObj->Points && n <= ImportObj->NumPoints) {
+        LastImportInfo3D.mapping = n > 0;
         for (long i = 0; i < n; i++) {
             ImportObj->Points[i].u = ReadFloat(end);
             ImportObj->Points[i].v = ReadFloat(end);
@@ -286,6 +294,7 @@ uint32_t ReadObjectChunk(size_t parentEnd)
     const uint32_t length = ReadChunkPointer(parentEnd);
     const size_t end = ChunkEnd(start, length, parentEnd);
     ReadName(end);
+    LastImportInfo3D.objects.push_back(temp_name);
     ReadContainer(length, 6, end, [&](uint16_t id) -> long long {
         switch (id) {
         case 0x4100:
@@ -364,9 +373,11 @@ long ReadPrimaryChunk()
 
 } // namespace
 
+ImportInfo3D LastImportInfo3D;
+
 long Import3DSFile(const char *FileName, Object3D *TheObject)
 {
-    std::FILE *f = std::fopen(FileName, "rb");
+    std::FILE *f = engine3d::OpenFile(FileName, "rb");
     if (!f)
         return -1;
     long long size = engine3d::FileSize(f);
@@ -379,6 +390,7 @@ long Import3DSFile(const char *FileName, Object3D *TheObject)
     bin3ds.pos = 0;
     std::fclose(f);
     ImportObj = TheObject;
+    LastImportInfo3D = ImportInfo3D{};
     numb_faces = numb_vertices = 0;
     ReadPrimaryChunk();
     // Faces that name a vertex the kept vertex list does not have are dropped.

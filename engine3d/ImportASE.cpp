@@ -199,6 +199,7 @@ void KeepBlock(MeshBlock &m, Object3D *obj)
     for (size_t i = 0; i < m.faces.size(); i++)
         if (m.faceSet[i])
             m.faces[size_t(kept++)] = m.faces[i];
+    LastImportInfo3D.meshes++;
     if (kept == 0)
         return;
     const long np = long(m.points.size());
@@ -212,7 +213,7 @@ void KeepBlock(MeshBlock &m, Object3D *obj)
 
 void ImportASEFile(const char *FileName, Object3D *TheObject)
 {
-    std::FILE *f = std::fopen(FileName, "rb");
+    std::FILE *f = engine3d::OpenFile(FileName, "rb");
     if (!f)
         return;
     long long size = engine3d::FileSize(f);
@@ -223,6 +224,7 @@ void ImportASEFile(const char *FileName, Object3D *TheObject)
     std::vector<uint8_t> bytes(size_t(size), 0);
     bytes.resize(size ? std::fread(bytes.data(), 1, size_t(size), f) : 0);
     std::fclose(f);
+    LastImportInfo3D = ImportInfo3D{};
     const std::string text = DecodeText(bytes);
     bytes.clear();
     // A vertex or face line takes well over 8 characters.
@@ -230,7 +232,17 @@ void ImportASEFile(const char *FileName, Object3D *TheObject)
     Scanner s{text};
     while (!s.End()) {
         const std::string_view w = s.Word();
-        if (w == "*MESH") {
+        if (w == "*NODE_NAME") {
+            std::string_view name = s.Rest();
+            while (!name.empty() && Space(name.back()))
+                name.remove_suffix(1);
+            while (!name.empty() && Space(name.front()))
+                name.remove_prefix(1);
+            if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+                name = name.substr(1, name.size() - 2);
+            if (LastImportInfo3D.objects.empty() || LastImportInfo3D.objects.back() != name)
+                LastImportInfo3D.objects.emplace_back(name);
+        } else if (w == "*MESH") {
             MeshBlock m;
             ReadMeshBlock(s, limit, m);
             KeepBlock(m, TheObject);

@@ -66,6 +66,14 @@ void DropBadFaces(Object3D *obj)
     obj->NumFaces = kept;
 }
 
+std::FILE *OpenFile(const char *FileName, const char *mode)
+{
+    char path[4096];
+    if (!FileName || !ZentrixResolvePath(FileName, path, sizeof path))
+        return nullptr;
+    return std::fopen(path, mode);
+}
+
 long long FileSize(std::FILE *f)
 {
     if (std::fseek(f, 0, SEEK_END) != 0)
@@ -300,9 +308,9 @@ float GetF32(const unsigned char *&i)
 long Write3D(Object3D *TheObject, const char *FileName)
 {
     // Written over an existing file from its start, without shortening it.
-    std::FILE *f = std::fopen(FileName, "r+b");
+    std::FILE *f = engine3d::OpenFile(FileName, "r+b");
     if (!f)
-        f = std::fopen(FileName, "wb");
+        f = engine3d::OpenFile(FileName, "wb");
     if (!f)
         return 0;
     unsigned char buf[kPoint3DFileBytes], *o = buf;
@@ -343,7 +351,7 @@ long Write3D(Object3D *TheObject, const char *FileName)
 
 long Read3D(Object3D *TheObject, const char *FileName)
 {
-    std::FILE *f = std::fopen(FileName, "rb");
+    std::FILE *f = engine3d::OpenFile(FileName, "rb");
     if (!f)
         return 0;
     using engine3d::ReplaceFaces;
