@@ -158,6 +158,20 @@ TEST_F(Import3DSTest, FilesThatLieLeaveADrawableMesh)
     EXPECT_EQ(Import3DSFile("/nonexistent/x.3ds", &obj), -1);
 }
 
+TEST_F(Import3DSTest, UnknownChunksArePassedOverWhole)
+{
+    // An unknown chunk in the mesh whose bytes hold what looks like a vertex
+    // list: read byte by byte it would replace the vertices and lose every
+    // face.
+    Chunks c;
+    c.Start().Begin(0x4000).Name("U").Begin(0x4100).Vertices(TetraXYZ()).Faces(TetraFaces());
+    c.Begin(0x4170).Vertices({1, 2, 3}).End();
+    c.End().End();
+    ASSERT_EQ(Import(c.Finish()), 0);
+    EXPECT_EQ(obj.NumPoints, 4);
+    EXPECT_EQ(obj.NumFaces, 4);
+}
+
 TEST_F(Import3DSTest, ImportChoosesTheReaderByTheNamesEnding)
 {
     const std::vector<uint8_t> tetra = Tetra();
