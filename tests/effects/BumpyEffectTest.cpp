@@ -2,6 +2,7 @@
 // the chasing lights' speed limits and leaving, the tiled pass against the
 // scalar one, and keys and glows that must stay inside the page.
 #include "BumpyEffect.h"
+#include "Gen32.h"
 #include "LenzFlare.h"
 #include "PageFixture.h"
 #include "Random.h"
@@ -299,6 +300,23 @@ TEST_F(Bumpy, KeysWhileDrawingWithEveryGlowKeepToThePage)
     EXPECT_TRUE(p.GuardsIntact());
     EXPECT_GT(p.CountNot(0), 0);
     FreeLenzMemory();
+}
+
+TEST(BumpyWindow, KeysReachTheModuleThroughTheWindowWhileItIsTheEffect)
+{
+    LenzFlare = 0;
+    FinishBumpy = 0;
+    EffectNo = 2;
+    WndProc(nullptr, WM_KEYDOWN, VK_F1, 0);
+    WndProc(nullptr, WM_KEYDOWN, VK_F2, 0);
+    EXPECT_EQ(LenzFlare.load(), 1);
+    EXPECT_EQ(FinishBumpy.load(), 1);
+    EffectNo = 5;   // a number without a handler
+    WndProc(nullptr, WM_KEYDOWN, VK_F1, 0);
+    EXPECT_EQ(LenzFlare.load(), 1);
+    EffectNo = 0;
+    LenzFlare = 0;
+    FinishBumpy = 0;
 }
 
 TEST(BumpyMemory, FreeIsSafeUnallocatedAndTwiceAndDrawingThenDoesNothing)
