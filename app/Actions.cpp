@@ -42,6 +42,9 @@ void DoAction(float FramesMissed)
     case 1:
         SceneSpirals(FramesMissed);
         break;
+    case 2:
+        SceneBumpy(FramesMissed);
+        break;
     case 6:
         SceneWater(FramesMissed);
         break;

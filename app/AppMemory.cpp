@@ -5,6 +5,7 @@
 // Each module's calls go into the three lists below, in the fixed orders
 // given beside them.
 #include "Gen32.h"
+#include "BumpyEffect.h"
 #include "Feedback.h"
 #include "General.h"
 #include "LenzFlare.h"
@@ -26,6 +27,8 @@ int InitAppMemory()
     //    Bumpy, Lenz, 3D, RndFire, Fire, Land, Spin, Splot, Feedback,
     //    General, Title, Plant, Helix, Scroller, Light.
     if (!AllocateWaterMemory())
+        return 0;
+    if (!AllocateBumpyMemory())
         return 0;
     if (!AllocateLenzMemory())
         return 0;
@@ -65,6 +68,7 @@ int InitAppMemory()
     //    Land, Light, Spin, then with EffectGFXPage32: Title, Feedback,
     //    General, Splot, Plant, Helix, Scroller.
     InitializeWater();
+    InitializeBumpy();
     InitializeLenz();
     InitializeLight();
     InitializeSpin();
@@ -82,6 +86,7 @@ void QuitAppMemory()
     // Land, Light, Spin, Title, Plant, Splot, Feedback, Helix, Scroller,
     // General. Each tolerates buffers that were never allocated.
     FreeWaterMemory();
+    FreeBumpyMemory();
     FreeLenzMemory();
     FreeLightMemory();
     FreeSpinMemory();

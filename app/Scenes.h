@@ -21,5 +21,8 @@ void SceneSplot(float F);
 void SceneSpirals(float F);
 void SceneScroller(float F);
 
+// ScenesBump.cpp
+void SceneBumpy(float F);
+
 // ScenesWater.cpp
 void SceneWater(float F);

@@ -7,6 +7,7 @@
 #include "Gen32.h"
 #include "Timeline.h"
 
+#include "BumpyEffect.h"
 #include "Random.h"
 #include "Spin.h"
 #include "WaterEffect.h"
@@ -175,6 +176,10 @@ void BeginStep(int step)
     case 9:
     case 10:
         DoSpinRandom = 1;   // the feedback's zoom and turn wander
+        break;
+    case 11:
+    case 12:
+        FinishBumpy = step == 12 ? 1 : 0;   // step 12 sends the bump lights away
         break;
     case 13:
         bWaterFireEffect = 0;

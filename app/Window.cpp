@@ -2,6 +2,7 @@
 // module's handler, then the shell's keys, mouse button, menu commands,
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
+#include "BumpyEffect.h"
 #include "LightEffect.h"
 #include "Modes.h"
 #include "Runtime.h"
@@ -26,7 +27,7 @@ typedef void (*EffectMessageHandler)(HWND, unsigned, WPARAM, LPARAM);
 // 0 Light, 1 Spin, 2 Bumpy, 3 RndFire, 6 Water, 7 Land, 9 Fire, 12 3D;
 // 4, 5, 8, 10 and 11 have none.
 EffectMessageHandler const kEffectHandlers[13] = {
-    HandleLightMessage, HandleSpinMessage, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
+    HandleLightMessage, HandleSpinMessage, HandleBumpyMessage, nullptr, nullptr, nullptr, HandleWaterMessage,
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 

@@ -1,7 +1,7 @@
 // The bump-mapping relief (Data/Bumpy.raw, 400 x 308, one height byte a
-// pixel): a leaping dolphin with a trail of bubbles raised from a rippled
-// sea floor, the word KESTRUN embossed below and a rounded frame, all with
-// soft bevels so the three coloured lights catch every edge.
+// pixel): a leaping dolphin with a rounded body and a trail of bubbles raised
+// from a rippled sea floor, the word KESTRUN embossed below and a rounded
+// frame, all with soft bevels so the three coloured lights catch every edge.
 #include "Datagen.h"
 #include "DataFile.h"
 #include "DgMath.h"
@@ -14,19 +14,49 @@ namespace {
 
 constexpr int kWidth = 400, kHeight = 308;
 
+// A pillow over the mask's inside: distance to the outside (chamfer 3-4,
+// in pixels), shaped as a quarter circle of radius r, so the rim rises
+// steeply and the middle is flat; that rim is what the lights catch.
+Mask Pillow(const Mask &mask, double r)
+{
+    const int w = mask.width, h = mask.height;
+    const float far = 1e9f;
+    std::vector<float> d(size_t(w) * h);
+    for (size_t i = 0; i < d.size(); ++i)
+        d[i] = mask.v[i] >= 0.5f ? far : 0.0f;
+    auto at = [&](int x, int y) { return x < 0 || y < 0 || x >= w || y >= h ? 0.0f : d[size_t(y) * w + x]; };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float &v = d[size_t(y) * w + x];
+            v = std::min({v, at(x - 1, y) + 3, at(x, y - 1) + 3, at(x - 1, y - 1) + 4, at(x + 1, y - 1) + 4});
+        }
+    for (int y = h - 1; y >= 0; --y)
+        for (int x = w - 1; x >= 0; --x) {
+            float &v = d[size_t(y) * w + x];
+            v = std::min({v, at(x + 1, y) + 3, at(x, y + 1) + 3, at(x + 1, y + 1) + 4, at(x - 1, y + 1) + 4});
+        }
+    Mask out(w, h);
+    for (size_t i = 0; i < d.size(); ++i) {
+        const double t = 1.0 - std::min(1.0, d[i] / 3.0 / r);
+        out.v[i] = d[i] > 0 ? float(std::sqrt(1.0 - t * t)) : 0.0f;
+    }
+    return out;
+}
+
 } // namespace
 
 bool MakeBumpy(std::vector<uint8_t> *out)
 {
     Mask dolphin(kWidth, kHeight), text(kWidth, kHeight), frame(kWidth, kHeight), bubbles(kWidth, kHeight);
     FillPolygon(&dolphin, PlaceOutline(DolphinOutline(), 196, 128, 300, -0.22, false));
-    // A rounded body: a crisp edge plus broad swells from wider blurs.
-    Mask edge = dolphin, swell = dolphin, body = dolphin;
-    Blur(&edge, 1, 2);
-    Blur(&swell, 5, 3);
-    Blur(&body, 12, 3);
+    // A rounded body: a pillow whose rim rises over 14 pixels, softened by
+    // a light blur, and a broad swell towards the middle.
+    Mask swell = dolphin;
+    Blur(&swell, 12, 3);
+    Mask body = Pillow(dolphin, 14.0);
+    Blur(&body, 1, 3);
     for (size_t i = 0; i < dolphin.v.size(); ++i)
-        dolphin.v[i] = 0.35f * edge.v[i] + 0.35f * swell.v[i] + 0.5f * body.v[i] * edge.v[i];
+        dolphin.v[i] = 0.75f * body.v[i] + 0.35f * swell.v[i] * body.v[i];
     if (!PlaceText(&text, FontFace::SerifBold, 44, "KESTRUN", 200, 282, 6))
         return false;
     Blur(&text, 1, 2);

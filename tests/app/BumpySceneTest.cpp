@@ -1,0 +1,150 @@
+// Scene 2, the bump mapping, as a viewer sees it in steps 11 and 12 of the
+// timeline: the three lights come in from off the page and wander over the
+// relief, then leave towards the upper left and the picture goes dark.
+// HandleDemo plays against a song that starts at 12:00 (the earlier steps
+// have ended; step 1 shows one black frame), rows 120 ms apart as in the
+// real song, with the generated data beside the test.
+#include "BumpyEffect.h"
+#include "FakePlatform.h"
+#include "Gen32.h"
+#include "Random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string DataBesideTheTest()
+{
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n <= 0)
+        return "Data";
+    path[n] = 0;
+    return (std::filesystem::path(path).parent_path() / "Data").string();
+}
+
+// What the lights and the page looked like after a given number of frames.
+struct Shot {
+    long X[4], Y[4];
+    std::vector<uint32_t> Pixels;
+    long Lit() const
+    {
+        return std::count_if(Pixels.begin(), Pixels.end(), [](uint32_t c) { return (c & 0xFCFCFC) != 0; });
+    }
+    double Mean() const
+    {
+        double s = 0;
+        for (uint32_t c : Pixels) s += (c >> 16 & 255) + (c >> 8 & 255) + (c & 255);
+        return s / (3.0 * Pixels.size());
+    }
+    bool OnPage(int k) const { return X[k] >= 0 && X[k] < 400 && Y[k] >= 0 && Y[k] < 308; }
+};
+
+class BumpySteps : public ::testing::Test {
+protected:
+    // Frames step 11 shows at this tempo (148 rows of 120 ms, a frame every
+    // 34 ms), after the one black frame of step 1.
+    static constexpr long Step11 = 522;
+
+    void SetUp() override
+    {
+        data = DataBesideTheTest();
+        ASSERT_TRUE(std::filesystem::exists(data + "/Bumpy.raw")) << "the generated data is not beside the test";
+    }
+    Shot Play(long shown)
+    {
+        fake::Reset();
+        SeedRand15(1);
+        ZentrixSetDataFolder(data.c_str());
+        EXPECT_TRUE(GetBackgroundPic());
+        EXPECT_EQ(InitAppMemory(), 1);
+        LenzFlare = 0;
+        FinishBumpy = 0;
+        fake::MsPerRow = 120;
+        fake::SongStart = long(fake::Clock) - 12 * 64 * fake::MsPerRow;
+        fake::CloseAfterPresents = 1 + shown;
+        LastFrame = 0;
+        UseHiResTimer = 1;
+        ApplicationFin = 0;
+        bTestOnly = 0;
+        HandleDemo();
+        Shot s;
+        for (int k = 0; k < 4; ++k) s.X[k] = Bumplx[k], s.Y[k] = Bumply[k];
+        const auto *px = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
+        s.Pixels.assign(px, px + 400 * 308);
+        EXPECT_EQ(long(fake::PresentTimes.size()), 1 + shown);
+        QuitAppMemory();
+        ZentrixSetDataFolder(nullptr);
+        ApplicationFin = 0;
+        FinishBumpy = 0;
+        return s;
+    }
+
+    std::string data;
+};
+
+TEST_F(BumpySteps, Step11LightsComeInAndWanderOverTheRelief)
+{
+    std::vector<Shot> shots;
+    for (long n : {3L, 100L, 200L, 300L, 400L, 500L}) shots.push_back(Play(n));
+    // The lights start off the page: the picture is nearly dark, then lit.
+    EXPECT_LT(shots[0].Lit(), 400 * 308 / 4);
+    double travelled[4] = {};
+    int onPage = 0;
+    for (size_t i = 1; i < shots.size(); ++i) {
+        const Shot &s = shots[i];
+        EXPECT_GT(s.Lit(), 400 * 308 / 5) << "shot " << i;
+        EXPECT_GT(s.Mean(), 12.0) << "shot " << i;
+        for (int k = 1; k <= 3; ++k) {
+            travelled[k] += std::hypot(double(s.X[k] - shots[i - 1].X[k]), double(s.Y[k] - shots[i - 1].Y[k]));
+            onPage += s.OnPage(k);
+            // A light never strays far from the page while it wanders.
+            EXPECT_TRUE(s.X[k] > -250 && s.X[k] < 650 && s.Y[k] > -250 && s.Y[k] < 560) << k;
+        }
+    }
+    EXPECT_GE(onPage, 9);   // most of the time most lights are in view
+    for (int k = 1; k <= 3; ++k) EXPECT_GT(travelled[k], 400.0) << k;
+    // The relief shows: a light's colour is not a plain disc (a flat picture
+    // would give the same brightness on both sides of the light, pixel for
+    // pixel), so some rows through the red light are lopsided.
+    const Shot &s = shots[3];
+    const int lx = int(s.X[1]), ly = int(s.Y[1]);
+    int lopsided = 0, compared = 0;
+    for (int y = std::max(0, ly - 60); y < std::min(308, ly + 60); y += 3)
+        for (int d = 10; d < 60; d += 7) {
+            if (lx - d < 0 || lx + d >= 400) continue;
+            const int a = int(s.Pixels[y * 400 + lx - d] >> 16 & 255), b = int(s.Pixels[y * 400 + lx + d] >> 16 & 255);
+            ++compared;
+            lopsided += std::abs(a - b) > 12;
+        }
+    EXPECT_GT(compared, 50);
+    EXPECT_GT(lopsided, compared / 20);
+}
+
+TEST_F(BumpySteps, Step12LightsLeaveToTheUpperLeftAndThePictureGoesDark)
+{
+    const Shot lit = Play(Step11), leaving = Play(Step11 + 25), gone = Play(Step11 + 150);
+    EXPECT_GT(lit.Lit(), 400 * 308 / 3);
+    // On their way out every light has moved up and to the left...
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_LT(leaving.X[k] + leaving.Y[k], lit.X[k] + lit.Y[k]) << k;
+        EXPECT_LT(gone.X[k], -60) << k;
+        EXPECT_LT(gone.Y[k], -60) << k;
+    }
+    EXPECT_EQ(gone.X[0], -300);
+    EXPECT_EQ(gone.Y[0], -300);
+    // ... and the picture has gone dark.
+    EXPECT_LT(leaving.Mean(), lit.Mean());
+    EXPECT_LT(gone.Lit(), 400 * 308 / 100);
+    EXPECT_LT(gone.Mean(), 1.0);
+}
+
+} // namespace
