@@ -7,6 +7,7 @@
 #include "Gen32.h"
 #include "Feedback.h"
 #include "General.h"
+#include "LandEffect.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
 #include "Scroller.h"
@@ -28,6 +29,8 @@ int InitAppMemory()
     if (!AllocateWaterMemory())
         return 0;
     if (!AllocateLenzMemory())
+        return 0;
+    if (!AllocateLandMemory())
         return 0;
     if (!AllocateSpinMemory())
         return 0;
@@ -66,6 +69,7 @@ int InitAppMemory()
     //    General, Splot, Plant, Helix, Scroller.
     InitializeWater();
     InitializeLenz();
+    InitializeLand();
     InitializeLight();
     InitializeSpin();
     InitializeTitle(&EffectGFXPage32);
@@ -83,6 +87,7 @@ void QuitAppMemory()
     // General. Each tolerates buffers that were never allocated.
     FreeWaterMemory();
     FreeLenzMemory();
+    FreeLandMemory();
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();
