@@ -1,0 +1,351 @@
+// Land: the fog levels, the map, what one ray step draws and where, the
+// wrapping landscape, the keys, the cloud cross-fade and the bounds.
+// Most tests give palette entry k the value k, so a pixel names its entry.
+#include "LandEffect.h"
+#include "PageFixture.h"
+
+#include "Random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kBand = 0x00DEEBFFu;   // the horizon band in the fog colour
+constexpr uint32_t kUntouched = 0xFFFFFFFFu;
+
+class Land : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(AllocateLandMemory(), 1);
+        SeedRand15(3);
+        ZentrixSetDataFolder("/nonexistent-folder-for-land-test");
+        InitializeLand();
+        ZentrixSetDataFolder(nullptr);
+        Fade = 0;
+        FadeStep = 2;
+        LandSpeed = 500.0f;
+        FOV = 0.7853981852531433f;
+    }
+    void TearDown() override { FreeLandMemory(); }
+
+    static void TagPalettes()
+    {
+        for (int k = 0; k < 3 * LandSetEntries; ++k) LandPalette[k] = uint32_t(k);
+    }
+    static void Flat(uint8_t depth, uint8_t shade, uint8_t cloud)
+    {
+        std::memset(HMap, depth, LandMapCells);
+        std::memset(CMap, shade, LandMapCells);
+        std::memset(cl_CMap, cloud, LandMapCells);
+    }
+    // The column buffers as View starts them.
+    static void StartColumns()
+    {
+        for (int i = 0; i < LandColumns; ++i) {
+            cl_lasth[i] = 0;
+            cl_lasty[i] = LandRows - 1;
+            lastc[i] = -1;
+            lasth[i] = 0;
+            lasty[i] = LandRows - 1;
+        }
+    }
+    // One ray step across the page, as View makes it, looking along +x.
+    static void Step(void (*line)(long, long, long, long, long, long, long), long d, long hy, long s)
+    {
+        const long w = d * 65536;
+        line(w, -w, w, w, hy, s, d);
+    }
+};
+
+TEST_F(Land, FogLevelsBlendEveryChannelTowardsTheFogColour)
+{
+    struct Case {
+        int set, k;
+        uint32_t colour;
+    };
+    const Case cases[] = {{0, 5, 0x000000}, {0, 1023, 0xFFFFFF}, {1, 700, 0x123456}, {2, 64, 0xFF0080}};
+    for (const Case &c : cases) EndPalette[c.set * LandSetEntries + c.k] = c.colour;
+    const int fog[3] = {40, 235, 255};
+    CreateFadeShades(fog[0], fog[1], fog[2]);
+    for (const Case &c : cases)
+        for (int L = 1; L < LandFogLevels; ++L) {
+            const uint32_t v = EndPalette[c.set * LandSetEntries + L * LandPaletteEntries + c.k];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int from = int(c.colour >> (16 - 8 * ch) & 255), got = int(v >> (16 - 8 * ch) & 255);
+                ASSERT_EQ(got, (from * (32 - L) + fog[ch] * L) / 32) << c.k << " level " << L << " channel " << ch;
+                if (L == LandFogLevels - 1) {
+                    EXPECT_LE(std::abs(got - fog[ch]), 256 / 32);
+                }
+            }
+            EXPECT_EQ(v >> 24, 0u);
+        }
+    // Level 0 stays the picture.
+    for (const Case &c : cases) EXPECT_EQ(EndPalette[c.set * LandSetEntries + c.k], c.colour);
+}
+
+TEST_F(Land, MissingPalettePicturesGiveBlackNeverOldMemory)
+{
+    FreeLandMemory();
+    // Leave blocks of the palettes' size full of garbage for the allocator
+    // to hand out again.
+    for (int n = 0; n < 4; ++n) {
+        void *junk = std::malloc(3 * LandSetEntries * sizeof(uint32_t));
+        std::memset(junk, 0xA7, 3 * LandSetEntries * sizeof(uint32_t));
+        std::free(junk);
+    }
+    ASSERT_EQ(AllocateLandMemory(), 1);
+    ZentrixSetDataFolder("/nonexistent-folder-for-land-test");
+    InitializeLand();
+    ZentrixSetDataFolder(nullptr);
+    for (int set = 0; set < 3; ++set)
+        for (int k = 0; k < LandPaletteEntries; ++k) {
+            ASSERT_EQ(LandPalette[set * LandSetEntries + k], 0u);
+            // The farthest level is the fog over black.
+            ASSERT_EQ(LandPalette[set * LandSetEntries + 31 * LandPaletteEntries + k],
+                      uint32_t(222 * 31 / 32) << 16 | uint32_t(235 * 31 / 32) << 8 | uint32_t(255 * 31 / 32));
+        }
+}
+
+TEST_F(Land, MapHasShadedSlopesAndAShallowShimmeringSea)
+{
+    int water = 0;
+    for (int y = 0; y < LandMapSize; ++y)
+        for (int x = 0; x < LandMapSize; ++x) {
+            const int h = HMap[y * 256 + x], c = CMap[y * 256 + x];
+            ASSERT_LE(h, 236);
+            if (h > 214) {
+                ++water;
+                ASSERT_LT(c, 90);
+            }
+            if (h >= 210) continue;
+            ASSERT_GE(c, 4);
+            ASSERT_LE(c, 251);
+            // Lit by the depth falling from the lower left to the upper right
+            // neighbour (wrapping), where neither neighbour was sea.
+            const int ur = HMap[((y + 255) & 255) * 256 + ((x + 1) & 255)];
+            const int ll = HMap[((y + 1) & 255) * 256 + ((x + 255) & 255)];
+            if (ur < 210 && ll < 210) {
+                ASSERT_EQ(c, std::clamp(4 * (ur - ll) + 128, 4, 251)) << x << "," << y;
+            }
+        }
+    EXPECT_GT(water, 0);
+}
+
+// What one ray step over a flat map draws: rows r + 1 to the last drawn row,
+// all in the entry of the depth band and shade row (land) or of the shimmer
+// and the cloud above (water), at the step's fog level; nothing above.
+TEST_F(Land, FlatStepsFillFromTheirRowDownToWhatIsDrawn)
+{
+    struct Case {
+        uint8_t depth, shade, cloud;
+        uint32_t entry;   // level 0
+    };
+    const Case cases[] = {
+        {100, 128, 0, 8 * 64 + 25},                          // land: shade row 8, band 25
+        {0, 255, 77, 15 * 64 + 0},                           // the highest, brightest land
+        {230, 32, 200, 2 * LandSetEntries + 2 * 64 + 50},    // water reflects cloud 200
+    };
+    TagPalettes();
+    for (const Case &c : cases) {
+        Flat(c.depth, c.shade, c.cloud);
+        StartColumns();
+        GuardedPage p(kUntouched);
+        LandGFXPage = &p.page;
+        // Steps 20, 40 and 68 (fog level 1); deep land stays below the page
+        // at 20.
+        const long d[3] = {20, 40, 68};
+        int previous = LandRows - 1;
+        for (long k : d) {
+            const long s = 64000 / (2 * k + 1);
+            const int r = int(((c.depth + 300) * s >> 11) + 40);
+            Step(VoxLine, k, -300, s);
+            const uint32_t want = c.entry + uint32_t(k < 67 ? 0 : k - 67) * LandPaletteEntries;
+            for (int x = 0; x < LandColumns; x += 57) {
+                for (int y = std::max(r + 1, 0); y <= previous; ++y) ASSERT_EQ(p.At(x, y), want) << k << " row " << y;
+                for (int y = 0; y <= std::min(r, LandRows - 1); ++y) ASSERT_EQ(p.At(x, y), kUntouched) << k << " row " << y;
+            }
+            previous = std::min(previous, r);
+            EXPECT_EQ(lasty[123], previous);
+        }
+        EXPECT_LT(previous, 200);
+        EXPECT_TRUE(p.GuardsIntact());
+    }
+}
+
+TEST_F(Land, CloudsAreDrawnMirroredFromTheTopOfThePage)
+{
+    TagPalettes();
+    Flat(100, 128, 100);
+    StartColumns();
+    GuardedPage p(kUntouched);
+    LandGFXPage = &p.page;
+    // Distance 40 lands above the page once mirrored; 64 draws rows 0..50
+    // (208 - 157), entry 100 / 4 of the cloud set.
+    Step(CloudLine, 40, -800, 230400 / 321);
+    EXPECT_EQ(p.CountNot(kUntouched), 0);
+    EXPECT_EQ(cl_lasty[7], 275);
+    Step(CloudLine, 64, -800, 230400 / 513);
+    for (int x = 0; x < LandColumns; x += 31) {
+        for (int y = 0; y <= 50; ++y) ASSERT_EQ(p.At(x, y), uint32_t(LandSetEntries + 25)) << y;
+        for (int y = 51; y < LandRows; ++y) ASSERT_EQ(p.At(x, y), kUntouched) << y;
+    }
+    EXPECT_EQ(cl_lasty[7], 157);
+    EXPECT_TRUE(p.GuardsIntact());
+}
+
+TEST_F(Land, LandscapeRepeatsEvery256CellsInBothDirections)
+{
+    TagPalettes();
+    const long cells = 256L * 65536;
+    struct Case {
+        long x, y;
+        float angle;
+    };
+    const Case cases[] = {{0, 0, 0.0f}, {1234567, 7654321, 1.3f}, {cells - 1, 5, -2.0f}, {40000, cells / 2, 3.9f}};
+    const long shifts[][2] = {{1, 0}, {0, -1}, {-3, 7}, {127, -128}, {-40000, 40000}};
+    for (const Case &c : cases) {
+        GuardedPage base(kUntouched);
+        LandGFXPage = &base.page;
+        View(c.x, c.y, c.angle);
+        for (const auto &s : shifts) {
+            GuardedPage moved(kUntouched);
+            LandGFXPage = &moved.page;
+            View(c.x + s[0] * cells, c.y + s[1] * cells, c.angle);
+            ASSERT_EQ(moved.memory, base.memory) << c.x << "," << c.y << " shifted " << s[0] << "," << s[1];
+        }
+    }
+}
+
+TEST_F(Land, StandingStillOnlyTheWaterSparkles)
+{
+    TagPalettes();
+    ss = 0;
+    sa = 0;
+    FadeStep = 0;
+    xView0 = 200 * 65536;
+    yView0 = 30 * 65536;
+    a = 0.7f;
+    GuardedPage first, second;
+    DoLandEffect(nullptr, nullptr, 1.0f, &first.page);
+    DoLandEffect(nullptr, nullptr, 1.0f, &second.page);
+    int water = 0, changedWater = 0, changedLand = 0;
+    for (int k = 0; k < LandColumns * LandRows; ++k) {
+        const uint32_t u = first.memory[GuardedPage::Guard + k], v = second.memory[GuardedPage::Guard + k];
+        const bool isWater = u >= 2u * LandSetEntries && u < 3u * LandSetEntries;
+        water += isWater;
+        if (u != v) {
+            // Land changes only on the shore, whose shade takes in the sea's.
+            ASSERT_TRUE(isWater || (u < uint32_t(LandSetEntries) && (u & 63) >= 40)) << "pixel " << k << " " << u;
+            (isWater ? changedWater : changedLand)++;
+        }
+    }
+    EXPECT_GT(water, 0);
+    EXPECT_GT(changedWater, 0);
+    EXPECT_LT(changedLand, changedWater / 4);
+    EXPECT_EQ(xView0, 200 * 65536);
+}
+
+TEST_F(Land, KeysAreCarriedOutOnTheNextFrameInOrder)
+{
+    struct Case {
+        WPARAM key;
+        float a, ss, LandSpeed, FOV;
+    };
+    const float quarter = 0.7853981633974483f;
+    const Case cases[] = {
+        {'1', 1.01f, 1000.0f, 500.0f, 0.25f},
+        {'2', 0.99f, 1000.0f, 500.0f, 0.25f},
+        {'3', 1.0f, 1500.0f, 520.0f, float(1500 * 2e-6 + 0.7853981633974483)},
+        {'4', 1.0f, 500.0f, 480.0f, float(500 * 2e-6 + 0.7853981633974483)},
+        {'5', 1.0f, 0.0f, 500.0f, quarter},
+        {'6', 1.0f, 1000.0f, 500.0f, 0.25f},
+    };
+    for (const Case &c : cases) {
+        a = 1.0f;
+        ss = 1000.0f;
+        sa = 0.5f;
+        LandSpeed = 500.0f;
+        FOV = 0.25f;
+        HandleLandMessage(nullptr, WM_KEYDOWN, c.key, 0);
+        HandleLandMessage(nullptr, WM_COMMAND, '1', 0);   // not a key: ignored
+        EXPECT_EQ(a, 1.0f);   // nothing happens on the window thread
+        ApplyLandMessages();
+        EXPECT_FLOAT_EQ(a, c.a) << char(c.key);
+        EXPECT_FLOAT_EQ(ss, c.ss) << char(c.key);
+        EXPECT_FLOAT_EQ(LandSpeed, c.LandSpeed) << char(c.key);
+        EXPECT_FLOAT_EQ(FOV, c.FOV) << char(c.key);
+        EXPECT_EQ(sa, c.key == '5' ? 0.0f : 0.5f);
+    }
+    // Order is kept: 5 then 3 moves again.
+    HandleLandMessage(nullptr, WM_KEYDOWN, '5', 0);
+    HandleLandMessage(nullptr, WM_KEYDOWN, '3', 0);
+    ApplyLandMessages();
+    EXPECT_EQ(ss, 500.0f);
+}
+
+// Keys held down for a long time: huge and negative speeds, a very wide
+// field of view, many turns, slow frames. The camera stays within its 256
+// cells, and every pixel is an entry of a palette or the horizon band.
+TEST_F(Land, HeldKeysNeverLeadOutsideTheMapsPalettesOrPage)
+{
+    TagPalettes();
+    const struct {
+        WPARAM key;
+        int presses;
+    } phases[] = {{'3', 4000}, {'1', 900}, {'4', 9000}, {'2', 3000}, {'5', 1}, {'3', 60}};
+    GuardedPage p;
+    for (const auto &phase : phases) {
+        for (int n = 0; n < phase.presses; ++n) {
+            HandleLandMessage(nullptr, WM_KEYDOWN, phase.key, 0);
+            if (n % 50 == 49) ApplyLandMessages();   // the queue holds 64
+        }
+        for (float F : {1.0f, 30.0f, 7.5f}) {
+            DoLandEffect(nullptr, nullptr, F, &p.page);
+            ASSERT_GE(xView0, 0);
+            ASSERT_LT(xView0, LandPositionWrap);
+            ASSERT_GE(yView0, 0);
+            ASSERT_LT(yView0, LandPositionWrap);
+            for (int k = 0; k < LandColumns * LandRows; ++k) {
+                const uint32_t v = p.memory[GuardedPage::Guard + k];
+                ASSERT_TRUE(v < 3u * LandSetEntries || v == kBand) << std::hex << v << " at " << std::dec << k;
+            }
+            ASSERT_TRUE(p.GuardsIntact());
+        }
+    }
+}
+
+TEST_F(Land, CloudCrossFadeNeverJumps)
+{
+    std::vector<uint8_t> before(cl_CMap, cl_CMap + LandMapCells);
+    int swaps = 0, biggest = 0;
+    for (int frame = 0; frame < 200; ++frame) {
+        const uint8_t *first = CloudMap[0];
+        DoClouds(nullptr);
+        swaps += CloudMap[0] != first;
+        if (frame > 0)
+            for (int i = 0; i < LandMapCells; ++i) biggest = std::max(biggest, std::abs(cl_CMap[i] - before[i]));
+        before.assign(cl_CMap, cl_CMap + LandMapCells);
+    }
+    EXPECT_GE(swaps, 2);
+    EXPECT_LE(biggest, 5);
+    EXPECT_GT(biggest, 0);
+}
+
+TEST_F(Land, WithoutCloudMapsTheCloudsStandStill)
+{
+    std::free(CloudMap[1]);
+    CloudMap[1] = nullptr;
+    std::memset(cl_CMap, 9, LandMapCells);
+    GuardedPage p;
+    DoLandEffect(nullptr, nullptr, 1.0f, &p.page);
+    EXPECT_EQ(std::count(cl_CMap, cl_CMap + LandMapCells, 9), LandMapCells);
+    EXPECT_GT(p.CountNot(0), 0);
+}
+
+} // namespace
