@@ -11,6 +11,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 uint8_t *HMap = nullptr;
 uint8_t *CMap = nullptr;
@@ -34,6 +37,7 @@ long Fade = 0, FadeStep = 2;
 long Dr = 0, Dg = 0, Db = 0;
 long MidPt = 0;
 defZENTRIXPAGE *LandGFXPage = nullptr;
+int bLandVector = 1;
 
 namespace {
 
@@ -53,6 +57,13 @@ std::atomic<uint32_t> QueueTail{0};   // next to write (window thread)
 // shade (16.16) and cloud value (16.16; for the cloud layer the value in
 // 1/16384).
 int32_t StepRow[LandColumns], StepDepth[LandColumns], StepShade[LandColumns], StepCloud[LandColumns];
+
+// The three maps packed for the vector sampler: one word per cell, depth in
+// byte 0, shade in byte 1, cloud in byte 2, with a copy of column 0 after
+// column 255 and of row 0 after row 255, so that a cell and its right
+// neighbour are one 8-byte load and the row below is PackedStride further.
+constexpr int PackedStride = LandMapSize + 1;
+uint32_t PackedCells[PackedStride * PackedStride];
 
 inline uint8_t At(const uint8_t *m, int x, int y) { return m[(y & 255) * LandMapSize + (x & 255)]; }
 
@@ -107,6 +118,56 @@ void SampleCloudsScalar(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy,
         StepCloud[i] = v * 16384;
     }
 }
+
+#if defined(__SSE2__)
+// The bilinear blend of all three maps at once: the words of a cell and its
+// right neighbour widen to eight 16-bit lanes (depth, shade, cloud, 0 of
+// each); each row is weighted across (products and sums stay below 65536),
+// then the two rows down, into four 32-bit lanes of 16.16 values, exactly
+// the scalar Bilinear's.
+template <typename Store>
+inline void SampleVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, Store store)
+{
+    const __m128i zero = _mm_setzero_si128();
+    // Lanes 0..3 take 256 - f (= (f ^ 0xFFFF) + 257), lanes 4..7 take f.
+    const __m128i flip = _mm_set_epi16(0, 0, 0, 0, -1, -1, -1, -1);
+    const __m128i base = _mm_set_epi16(0, 0, 0, 0, 257, 257, 257, 257);
+    for (int i = 0; i < LandColumns; ++i, x += uint32_t(dx), y += uint32_t(dy)) {
+        const uint32_t *cell = PackedCells + ((y >> 16) & 255) * PackedStride + ((x >> 16) & 255);
+        const __m128i wx = _mm_add_epi16(_mm_xor_si128(_mm_set1_epi16(short((x >> 8) & 255)), flip), base);
+        const __m128i wy = _mm_add_epi16(_mm_xor_si128(_mm_set1_epi16(short((y >> 8) & 255)), flip), base);
+        const __m128i rows = _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(cell)),
+                                                _mm_loadl_epi64(reinterpret_cast<const __m128i *>(cell + PackedStride)));
+        const __m128i top = _mm_mullo_epi16(_mm_unpacklo_epi8(rows, zero), wx);
+        const __m128i bottom = _mm_mullo_epi16(_mm_unpackhi_epi8(rows, zero), wx);
+        const __m128i across = _mm_add_epi16(_mm_unpacklo_epi64(top, bottom), _mm_unpackhi_epi64(top, bottom));
+        const __m128i lo = _mm_mullo_epi16(across, wy), hi = _mm_mulhi_epu16(across, wy);
+        store(i, _mm_add_epi32(_mm_unpacklo_epi16(lo, hi), _mm_unpackhi_epi16(lo, hi)));
+    }
+}
+
+void SampleLandVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy, long s)
+{
+    SampleVector(x, y, dx, dy, [hy, s](int i, __m128i v) {
+        alignas(16) uint32_t lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(lanes), v);
+        const int32_t h = int32_t(lanes[0] >> 16);
+        StepRow[i] = ScreenRow(h, hy, s, 40);
+        StepDepth[i] = h * 16384;
+        StepShade[i] = int32_t(lanes[1]);
+        StepCloud[i] = int32_t(lanes[2]);
+    });
+}
+
+void SampleCloudsVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy, long s)
+{
+    SampleVector(x, y, dx, dy, [hy, s](int i, __m128i v) {
+        const int32_t c = int32_t(uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(v, 8))) >> 16);
+        StepRow[i] = ScreenRow(c, hy, s, -40);
+        StepCloud[i] = c * 16384;
+    });
+}
+#endif
 
 int32_t FogLevel(long d) { return d < 67 ? 0 : d - 67 > LandFogLevels - 1 ? LandFogLevels - 1 : int32_t(d - 67); }
 
@@ -203,6 +264,19 @@ long MovedPosition(long position, double v)
 }
 
 long Nearest(double v) { return long(std::floor(v + 0.5)); }
+
+// Screen scale of the clouds and of the land at distance d.
+long CloudLineScale(long d) { return 230400 / (8 * d + 1); }
+long VoxLineScale(long d) { return 64000 / (2 * d + 1); }
+
+// True when the step after d can't rise above the page's last row even
+// where the map holds 0 (the highest value draws highest), so that step d
+// draws nothing and its column values are overwritten unread.
+bool BelowPage(long (*scale)(long), long hy, int32_t shift, long d)
+{
+    const long next = d + (d >> 6) + 1;
+    return next < 100 && ScreenRow(0, hy, scale(next), shift) >= LastRow;
+}
 
 void ApplyKey(WPARAM key)
 {
@@ -336,38 +410,82 @@ void DoClouds(defZENTRIXPAGE *)
         Fade = 0;
     }
     const uint8_t *from = CloudMap[0], *to = CloudMap[1];
-    const uint32_t f = uint32_t(Fade < 0 ? 0 : Fade), keep = 127 - f;
-    for (int i = 0; i < LandMapCells; ++i)
+    const int f = int(Fade < 0 ? 0 : Fade), keep = 127 - f;
+    int i = 0;
+#if defined(__SSE2__)
+    if (bLandVector) {
+        const __m128i zero = _mm_setzero_si128(), wf = _mm_set1_epi16(short(f)), wk = _mm_set1_epi16(short(keep));
+        for (; i < LandMapCells; i += 16) {
+            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i));
+            const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i *>(to + i));
+            const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), wk),
+                                             _mm_mullo_epi16(_mm_unpacklo_epi8(q, zero), wf));
+            const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), wk),
+                                             _mm_mullo_epi16(_mm_unpackhi_epi8(q, zero), wf));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(cl_CMap + i),
+                             _mm_packus_epi16(_mm_srli_epi16(lo, 7), _mm_srli_epi16(hi, 7)));
+        }
+    }
+#endif
+    for (; i < LandMapCells; ++i)
         cl_CMap[i] = uint8_t((from[i] * keep + to[i] * f) >> 7);
     Fade += FadeStep;
 }
 
-void VoxLineScalar(long xa, long ya, long xb, long yb, long hy, long s, long d)
-{
-    const StepStart st = Across(xa, ya, xb, yb);
-    SampleLandScalar(st.x, st.y, st.dx, st.dy, hy, s);
-    DrawLandStep(d);
-}
-
-void CloudLineScalar(long xa, long ya, long xb, long yb, long hy, long s, long d)
-{
-    const StepStart st = Across(xa, ya, xb, yb);
-    SampleCloudsScalar(st.x, st.y, st.dx, st.dy, hy, s);
-    DrawCloudStep(d);
-}
-
 void VoxLine(long xa, long ya, long xb, long yb, long hy, long s, long d)
 {
-    VoxLineScalar(xa, ya, xb, yb, hy, s, d);
+    const StepStart st = Across(xa, ya, xb, yb);
+#if defined(__SSE2__)
+    if (bLandVector)
+        SampleLandVector(st.x, st.y, st.dx, st.dy, hy, s);
+    else
+#endif
+        SampleLandScalar(st.x, st.y, st.dx, st.dy, hy, s);
+    DrawLandStep(d);
 }
 
 void CloudLine(long xa, long ya, long xb, long yb, long hy, long s, long d)
 {
-    CloudLineScalar(xa, ya, xb, yb, hy, s, d);
+    const StepStart st = Across(xa, ya, xb, yb);
+#if defined(__SSE2__)
+    if (bLandVector)
+        SampleCloudsVector(st.x, st.y, st.dx, st.dy, hy, s);
+    else
+#endif
+        SampleCloudsScalar(st.x, st.y, st.dx, st.dy, hy, s);
+    DrawCloudStep(d);
+}
+
+void PackLandMaps()
+{
+#if defined(__SSE2__)
+    if (!HMap || !CMap || !cl_CMap)
+        return;
+    const __m128i zero = _mm_setzero_si128();
+    for (int y = 0; y <= LandMapSize; ++y) {
+        const int from = (y & 255) * LandMapSize;
+        uint32_t *to = PackedCells + y * PackedStride;
+        for (int x = 0; x < LandMapSize; x += 16) {
+            const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i *>(HMap + from + x));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(CMap + from + x));
+            const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i *>(cl_CMap + from + x));
+            const __m128i hcLo = _mm_unpacklo_epi8(h, c), hcHi = _mm_unpackhi_epi8(h, c);
+            const __m128i kLo = _mm_unpacklo_epi8(k, zero), kHi = _mm_unpackhi_epi8(k, zero);
+            __m128i *out = reinterpret_cast<__m128i *>(to + x);
+            _mm_storeu_si128(out, _mm_unpacklo_epi16(hcLo, kLo));
+            _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(hcLo, kLo));
+            _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(hcHi, kHi));
+            _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(hcHi, kHi));
+        }
+        to[LandMapSize] = to[0];
+    }
+#endif
 }
 
 void View(long x, long y, float angle)
 {
+    if (bLandVector)
+        PackLandMaps();
     for (int i = 0; i < LandColumns; ++i) {
         cl_lasth[i] = 0;
         cl_lasty[i] = LastRow;
@@ -381,16 +499,23 @@ void View(long x, long y, float angle)
     const double y0 = double(uint64_t(y) & uint64_t(LandPositionWrap - 1));
     const double c1 = std::cos(double(angle - FOV)), s1 = std::sin(double(angle - FOV));
     const double c2 = std::cos(double(angle + FOV)), s2 = std::sin(double(angle + FOV));
-    // Steps of one cell up to 64 cells away, then of two.
+    // Steps of one cell up to 64 cells away, then of two. The nearest steps
+    // lie below the page whatever the map holds; one is left out when the
+    // step after it can't rise onto the page either, as nothing it leaves
+    // in the column buffers is then ever read.
     for (long d = 0; d < 100; d += (d >> 6) + 1) {
+        if (BelowPage(CloudLineScale, -800, -40, d))
+            continue;
         const double dist = double(d) * 65536.0;
         CloudLine(Nearest(x0 + c1 * dist), Nearest(y0 + s1 * dist), Nearest(x0 + c2 * dist), Nearest(y0 + s2 * dist),
-                  -800, 230400 / (8 * d + 1), d);
+                  -800, CloudLineScale(d), d);
     }
     for (long d = 0; d < 100; d += (d >> 6) + 1) {
+        if (BelowPage(VoxLineScale, -300, 40, d))
+            continue;
         const double dist = double(d) * 65536.0;
         VoxLine(Nearest(x0 + c1 * dist), Nearest(y0 + s1 * dist), Nearest(x0 + c2 * dist), Nearest(y0 + s2 * dist),
-                -300, 64000 / (2 * d + 1), d);
+                -300, VoxLineScale(d), d);
     }
 }
 

@@ -73,11 +73,13 @@ void DoClouds(defZENTRIXPAGE *EffectGFXPage);
 void View(long x, long y, float angle);
 // One distance step of the land (VoxLine) or the clouds (CloudLine) across
 // the 400 columns, from map position (xa, ya) on the left to (xb, yb).
+// With bLandVector they sample the maps as PackLandMaps last packed them
+// (View packs them before its steps).
 void VoxLine(long xa, long ya, long xb, long yb, long hy, long s, long d);
 void CloudLine(long xa, long ya, long xb, long yb, long hy, long s, long d);
-
-// The same steps without vector instructions (VoxLine and CloudLine use a
-// vector sampling loop where the processor has one); they give the same
-// pixels and column buffers.
-void VoxLineScalar(long xa, long ya, long xb, long yb, long hy, long s, long d);
-void CloudLineScalar(long xa, long ya, long xb, long yb, long hy, long s, long d);
+// Packs HMap, CMap and cl_CMap for the vector sampling.
+void PackLandMaps();
+// 1 (the default): the sampling of the ray steps, the packing and the cloud
+// blend use vector instructions where the processor has them; 0: the plain
+// scalar loops, which give the same pixels.
+extern int bLandVector;

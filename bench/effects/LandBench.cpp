@@ -43,13 +43,13 @@ void BM_LandFrame(benchmark::State &state)
 }
 BENCHMARK(BM_LandFrame)->Unit(benchmark::kMicrosecond);
 
-// The clouds and the land of one view (arg 1: vector sampling, 0: scalar).
+// Every step of the clouds and the land of one view (arg 1: vector
+// sampling, 0: scalar).
 void BM_LandView(benchmark::State &state)
 {
     LandFixture f;
     DoLandEffect(nullptr, nullptr, 1.0f, &f.P);
-    void (*const vox)(long, long, long, long, long, long, long) = state.range(0) ? VoxLine : VoxLineScalar;
-    void (*const cloud)(long, long, long, long, long, long, long) = state.range(0) ? CloudLine : CloudLineScalar;
+    bLandVector = int(state.range(0));
     for (auto _ : state) {
         for (int i = 0; i < LandColumns; i++) {
             cl_lasth[i] = 0;
@@ -60,14 +60,15 @@ void BM_LandView(benchmark::State &state)
         }
         for (long d = 0; d < 100; d += (d >> 6) + 1) {
             const long w = d * 65536;
-            cloud(-w, w, w, w, -800, 230400 / (8 * d + 1), d);
+            CloudLine(-w, w, w, w, -800, 230400 / (8 * d + 1), d);
         }
         for (long d = 0; d < 100; d += (d >> 6) + 1) {
             const long w = d * 65536;
-            vox(-w, w, w, w, -300, 64000 / (2 * d + 1), d);
+            VoxLine(-w, w, w, w, -300, 64000 / (2 * d + 1), d);
         }
         benchmark::ClobberMemory();
     }
+    bLandVector = 1;
 }
 BENCHMARK(BM_LandView)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -43,6 +44,7 @@ protected:
         std::memset(HMap, depth, LandMapCells);
         std::memset(CMap, shade, LandMapCells);
         std::memset(cl_CMap, cloud, LandMapCells);
+        PackLandMaps();
     }
     // The column buffers as View starts them.
     static void StartColumns()
@@ -197,6 +199,69 @@ TEST_F(Land, CloudsAreDrawnMirroredFromTheTopOfThePage)
     }
     EXPECT_EQ(cl_lasty[7], 157);
     EXPECT_TRUE(p.GuardsIntact());
+}
+
+// The vector loops give the scalar loops' pixels and column buffers, on the
+// plasma maps seen from many places, including map edges and far out; the
+// view's near steps that it leaves out change nothing.
+TEST_F(Land, VectorLoopsDrawTheScalarLoopsPixels)
+{
+    TagPalettes();
+    for (int k = 0; k < LandMapCells; k += 7) cl_CMap[k] = uint8_t(k * 13);
+    const long cells = 256L * 65536;
+    struct Columns {
+        std::vector<int32_t> land, clouds, shades, depths, cloudValues;
+        Columns()
+            : land(lasty, lasty + LandColumns), clouds(cl_lasty, cl_lasty + LandColumns),
+              shades(lastc, lastc + LandColumns), depths(lasth, lasth + LandColumns),
+              cloudValues(cl_lasth, cl_lasth + LandColumns)
+        {
+        }
+        bool operator==(const Columns &o) const
+        {
+            return land == o.land && clouds == o.clouds && shades == o.shades && depths == o.depths &&
+                   cloudValues == o.cloudValues;
+        }
+    };
+    for (int view = 0; view < 24; ++view) {
+        const long x = (Rand15() * 977L) % cells - (view % 3) * cells, y = (Rand15() * 1231L) % cells;
+        const float angle = float(Rand15()) / 1000.0f;
+        GuardedPage vector, scalar;
+        bLandVector = 1;
+        LandGFXPage = &vector.page;
+        View(x, y, angle);
+        const Columns fast;
+        // Every step of the view, with the scalar loops.
+        bLandVector = 0;
+        StartColumns();
+        LandGFXPage = &scalar.page;
+        const double x0 = double(uint64_t(x) & uint64_t(cells - 1)), y0 = double(uint64_t(y) & uint64_t(cells - 1));
+        const double c1 = std::cos(double(angle - FOV)), s1 = std::sin(double(angle - FOV));
+        const double c2 = std::cos(double(angle + FOV)), s2 = std::sin(double(angle + FOV));
+        auto at = [](double v) { return long(std::floor(v + 0.5)); };
+        for (long d = 0; d < 100; d += (d >> 6) + 1) {
+            const double w = double(d) * 65536.0;
+            CloudLine(at(x0 + c1 * w), at(y0 + s1 * w), at(x0 + c2 * w), at(y0 + s2 * w), -800, 230400 / (8 * d + 1), d);
+        }
+        for (long d = 0; d < 100; d += (d >> 6) + 1) {
+            const double w = double(d) * 65536.0;
+            VoxLine(at(x0 + c1 * w), at(y0 + s1 * w), at(x0 + c2 * w), at(y0 + s2 * w), -300, 64000 / (2 * d + 1), d);
+        }
+        bLandVector = 1;
+        ASSERT_EQ(vector.memory, scalar.memory) << "view " << view;
+        ASSERT_TRUE(fast == Columns()) << "view " << view;
+    }
+    // The cloud cross-fade, at every fade position.
+    for (long fade = 0; fade < 128; fade += 9) {
+        std::vector<uint8_t> blends[2];
+        for (int vector = 0; vector < 2; ++vector) {
+            bLandVector = vector;
+            Fade = fade;
+            DoClouds(nullptr);
+            blends[vector].assign(cl_CMap, cl_CMap + LandMapCells);
+        }
+        ASSERT_EQ(blends[0], blends[1]) << fade;
+    }
 }
 
 TEST_F(Land, LandscapeRepeatsEvery256CellsInBothDirections)
