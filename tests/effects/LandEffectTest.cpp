@@ -4,6 +4,7 @@
 #include "LandEffect.h"
 #include "PageFixture.h"
 
+#include "Gen32.h"
 #include "Random.h"
 
 #include <gtest/gtest.h>
@@ -352,6 +353,14 @@ TEST_F(Land, KeysAreCarriedOutOnTheNextFrameInOrder)
     HandleLandMessage(nullptr, WM_KEYDOWN, '3', 0);
     ApplyLandMessages();
     EXPECT_EQ(ss, 500.0f);
+    // The window procedure forwards the keys while the effect number is 7.
+    for (long effect : {6L, 7L}) {
+        EffectNo = effect;
+        WndProc(nullptr, WM_KEYDOWN, '5', 0);
+        ApplyLandMessages();
+        EXPECT_EQ(ss, effect == 7 ? 0.0f : 500.0f);
+    }
+    EffectNo = 0;
 }
 
 // Keys held down for a long time: huge and negative speeds, a very wide
