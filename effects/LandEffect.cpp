@@ -41,7 +41,6 @@ int bLandVector = 1;
 
 namespace {
 
-constexpr int PagePixels = LandColumns * LandRows;
 constexpr int LastRow = LandRows - 1;
 constexpr int32_t WaterLevel = LandWaterDepth * 16384;   // in depth units of 1/16384
 constexpr double QuarterPi = 0.7853981633974483;
@@ -263,7 +262,9 @@ long MovedPosition(long position, double v)
     return long(w);
 }
 
-long Nearest(double v) { return long(std::floor(v + 0.5)); }
+// floor(v + 0.5); a direction that is not a number (an infinite heading)
+// gives 0 rather than an undefined conversion.
+long Nearest(double v) { return v > -1e15 && v < 1e15 ? long(std::floor(v + 0.5)) : 0; }
 
 // Screen scale of the clouds and of the land at distance d.
 long CloudLineScale(long d) { return 230400 / (8 * d + 1); }
