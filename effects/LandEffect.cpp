@@ -52,10 +52,12 @@ WPARAM Queue[kQueueSize];
 std::atomic<uint32_t> QueueHead{0};   // next to read (render thread)
 std::atomic<uint32_t> QueueTail{0};   // next to write (window thread)
 
-// One ray step's samples for every column: screen row, depth (1/16384),
-// shade (16.16) and cloud value (16.16; for the cloud layer the value in
-// 1/16384).
-int32_t StepRow[LandColumns], StepDepth[LandColumns], StepShade[LandColumns], StepCloud[LandColumns];
+// One ray step's samples for every column: depth, shade and cloud value,
+// bilinear in 16.16 (the cloud layer fills only the cloud value).
+struct alignas(16) Sample {
+    uint32_t Depth, Shade, Cloud, Unused;
+};
+Sample Samples[LandColumns];
 
 // The three maps packed for the vector sampler: one word per cell, depth in
 // byte 0, shade in byte 1, cloud in byte 2, with a copy of column 0 after
@@ -96,25 +98,21 @@ inline int32_t ScreenRow(int32_t v, long hy, long s, int32_t shift)
     return int32_t(row < -(1 << 30) ? -(1 << 30) : row > (1 << 30) ? (1 << 30) : row);
 }
 
-void SampleLandScalar(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy, long s)
+void SampleLandScalar(uint32_t x, uint32_t y, int32_t dx, int32_t dy)
 {
     for (int i = 0; i < LandColumns; ++i, x += uint32_t(dx), y += uint32_t(dy)) {
         const Footprint f = Around(x, y);
-        const int32_t h = int32_t(Bilinear(HMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy) >> 16);
-        StepRow[i] = ScreenRow(h, hy, s, 40);
-        StepDepth[i] = h * 16384;
-        StepShade[i] = int32_t(Bilinear(CMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy));
-        StepCloud[i] = int32_t(Bilinear(cl_CMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy));
+        Samples[i].Depth = Bilinear(HMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy);
+        Samples[i].Shade = Bilinear(CMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy);
+        Samples[i].Cloud = Bilinear(cl_CMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy);
     }
 }
 
-void SampleCloudsScalar(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy, long s)
+void SampleCloudsScalar(uint32_t x, uint32_t y, int32_t dx, int32_t dy)
 {
     for (int i = 0; i < LandColumns; ++i, x += uint32_t(dx), y += uint32_t(dy)) {
         const Footprint f = Around(x, y);
-        const int32_t v = int32_t(Bilinear(cl_CMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy) >> 16);
-        StepRow[i] = ScreenRow(v, hy, s, -40);
-        StepCloud[i] = v * 16384;
+        Samples[i].Cloud = Bilinear(cl_CMap, f.i00, f.i01, f.i10, f.i11, f.fx, f.fy);
     }
 }
 
@@ -124,8 +122,7 @@ void SampleCloudsScalar(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy,
 // each); each row is weighted across (products and sums stay below 65536),
 // then the two rows down, into four 32-bit lanes of 16.16 values, exactly
 // the scalar Bilinear's.
-template <typename Store>
-inline void SampleVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, Store store)
+void SampleVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy)
 {
     const __m128i zero = _mm_setzero_si128();
     // Lanes 0..3 take 256 - f (= (f ^ 0xFFFF) + 257), lanes 4..7 take f.
@@ -141,30 +138,9 @@ inline void SampleVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, Store s
         const __m128i bottom = _mm_mullo_epi16(_mm_unpackhi_epi8(rows, zero), wx);
         const __m128i across = _mm_add_epi16(_mm_unpacklo_epi64(top, bottom), _mm_unpackhi_epi64(top, bottom));
         const __m128i lo = _mm_mullo_epi16(across, wy), hi = _mm_mulhi_epu16(across, wy);
-        store(i, _mm_add_epi32(_mm_unpacklo_epi16(lo, hi), _mm_unpackhi_epi16(lo, hi)));
+        _mm_store_si128(reinterpret_cast<__m128i *>(&Samples[i]),
+                        _mm_add_epi32(_mm_unpacklo_epi16(lo, hi), _mm_unpackhi_epi16(lo, hi)));
     }
-}
-
-void SampleLandVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy, long s)
-{
-    SampleVector(x, y, dx, dy, [hy, s](int i, __m128i v) {
-        alignas(16) uint32_t lanes[4];
-        _mm_store_si128(reinterpret_cast<__m128i *>(lanes), v);
-        const int32_t h = int32_t(lanes[0] >> 16);
-        StepRow[i] = ScreenRow(h, hy, s, 40);
-        StepDepth[i] = h * 16384;
-        StepShade[i] = int32_t(lanes[1]);
-        StepCloud[i] = int32_t(lanes[2]);
-    });
-}
-
-void SampleCloudsVector(uint32_t x, uint32_t y, int32_t dx, int32_t dy, long hy, long s)
-{
-    SampleVector(x, y, dx, dy, [hy, s](int i, __m128i v) {
-        const int32_t c = int32_t(uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(v, 8))) >> 16);
-        StepRow[i] = ScreenRow(c, hy, s, -40);
-        StepCloud[i] = c * 16384;
-    });
 }
 #endif
 
@@ -173,15 +149,16 @@ int32_t FogLevel(long d) { return d < 67 ? 0 : d - 67 > LandFogLevels - 1 ? Land
 // Draws the sampled step of the land into the columns where it rises above
 // what is drawn, front to back: rows lasty up to r + 1, the depth and shade
 // running from the previous step's to this step's.
-void DrawLandStep(long d)
+void DrawLandStep(long hy, long s, long d)
 {
     uint32_t *px = static_cast<uint32_t *>(LandGFXPage->pPageData);
     const int32_t level = FogLevel(d);
     const uint32_t *land = LandPalette + level * LandPaletteEntries;
     const uint32_t *water = ReflectCloudPalette + level * LandPaletteEntries;
     for (int i = 0; i < LandColumns; ++i) {
-        const int32_t r = StepRow[i], top = lasty[i];
-        const int32_t D1 = StepDepth[i], S1 = StepShade[i];
+        const int32_t h = int32_t(Samples[i].Depth >> 16);
+        const int32_t r = ScreenRow(h, hy, s, 40), top = lasty[i];
+        const int32_t D1 = h * 16384, S1 = int32_t(Samples[i].Shade);
         if (r < top) {
             int32_t D = D1, Sh = S1, dD = 0, dS = 0;
             if (lastc[i] >= 0) {
@@ -198,7 +175,7 @@ void DrawLandStep(long d)
                 row = LastRow;
             }
             const int32_t end = r + 1 > 0 ? r + 1 : 0;
-            const uint32_t reflected = uint32_t(StepCloud[i]) >> 18;
+            const uint32_t reflected = Samples[i].Cloud >> 18;
             uint32_t *p = px + row * LandColumns + i;
             for (; row >= end; --row, p -= LandColumns, D += dD, Sh += dS) {
                 const uint32_t shade = uint32_t(Sh) >> 20 << 6;
@@ -213,12 +190,13 @@ void DrawLandStep(long d)
 
 // The cloud layer, mirrored: rows 208 - cl_lasty downwards for cl_lasty - r
 // rows, the density running from the previous step's to this step's.
-void DrawCloudStep(long d)
+void DrawCloudStep(long hy, long s, long d)
 {
     uint32_t *px = static_cast<uint32_t *>(LandGFXPage->pPageData);
     const uint32_t *clouds = CloudPalette + FogLevel(d) * LandPaletteEntries;
     for (int i = 0; i < LandColumns; ++i) {
-        const int32_t r = StepRow[i], top = cl_lasty[i], V1 = StepCloud[i];
+        const int32_t v = int32_t(Samples[i].Cloud >> 16);
+        const int32_t r = ScreenRow(v, hy, s, -40), top = cl_lasty[i], V1 = v * 16384;
         if (r < top) {
             int32_t V = cl_lasth[i];
             const int32_t dV = (V1 - V) / (top - r);
@@ -438,11 +416,11 @@ void VoxLine(long xa, long ya, long xb, long yb, long hy, long s, long d)
     const StepStart st = Across(xa, ya, xb, yb);
 #if defined(__SSE2__)
     if (bLandVector)
-        SampleLandVector(st.x, st.y, st.dx, st.dy, hy, s);
+        SampleVector(st.x, st.y, st.dx, st.dy);
     else
 #endif
-        SampleLandScalar(st.x, st.y, st.dx, st.dy, hy, s);
-    DrawLandStep(d);
+        SampleLandScalar(st.x, st.y, st.dx, st.dy);
+    DrawLandStep(hy, s, d);
 }
 
 void CloudLine(long xa, long ya, long xb, long yb, long hy, long s, long d)
@@ -450,11 +428,11 @@ void CloudLine(long xa, long ya, long xb, long yb, long hy, long s, long d)
     const StepStart st = Across(xa, ya, xb, yb);
 #if defined(__SSE2__)
     if (bLandVector)
-        SampleCloudsVector(st.x, st.y, st.dx, st.dy, hy, s);
+        SampleVector(st.x, st.y, st.dx, st.dy);
     else
 #endif
-        SampleCloudsScalar(st.x, st.y, st.dx, st.dy, hy, s);
-    DrawCloudStep(d);
+        SampleCloudsScalar(st.x, st.y, st.dx, st.dy);
+    DrawCloudStep(hy, s, d);
 }
 
 void PackLandMaps()

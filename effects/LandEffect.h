@@ -41,7 +41,8 @@ extern uint32_t *ReflectCloudPalette;
 extern int32_t lasty[LandColumns], lasth[LandColumns], lastc[LandColumns];
 extern int32_t cl_lasty[LandColumns], cl_lasth[LandColumns];
 
-// Camera position (16.16 map units, kept in 0 .. 2^24 - 1), heading
+// Camera position (16.16 map units; each frame leaves it in 0 .. 2^24 - 1),
+// heading
 // (radians), speed (16.16 units a frame), turn rate (radians a frame), the
 // speed step of keys 3 and 4, and half the horizontal field of view. The
 // sequencer sets them directly on the render thread.
@@ -79,7 +80,7 @@ void VoxLine(long xa, long ya, long xb, long yb, long hy, long s, long d);
 void CloudLine(long xa, long ya, long xb, long yb, long hy, long s, long d);
 // Packs HMap, CMap and cl_CMap for the vector sampling.
 void PackLandMaps();
-// 1 (the default): the sampling of the ray steps, the packing and the cloud
-// blend use vector instructions where the processor has them; 0: the plain
-// scalar loops, which give the same pixels.
+// 1 (the default): the ray steps sample a packed copy of the maps, and the
+// cloud blend runs, with vector instructions where the processor has them;
+// 0: the plain scalar loops, which give the same pixels.
 extern int bLandVector;
