@@ -42,10 +42,9 @@ extern int32_t lasty[LandColumns], lasth[LandColumns], lastc[LandColumns];
 extern int32_t cl_lasty[LandColumns], cl_lasth[LandColumns];
 
 // Camera position (16.16 map units; each frame leaves it in 0 .. 2^24 - 1),
-// heading
-// (radians), speed (16.16 units a frame), turn rate (radians a frame), the
-// speed step of keys 3 and 4, and half the horizontal field of view. The
-// sequencer sets them directly on the render thread.
+// heading (radians), speed (16.16 units a frame), turn rate (radians a
+// frame), the speed step of keys 3 and 4, and half the horizontal field of
+// view. The sequencer sets them directly on the render thread.
 extern long xView0, yView0;
 extern float a, ss, sa, LandSpeed, FOV;
 extern long DistR, DistG, DistB;   // fog colour 222, 235, 255
