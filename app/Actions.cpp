@@ -48,6 +48,9 @@ void DoAction(float FramesMissed)
     case 6:
         SceneWater(FramesMissed);
         break;
+    case 7:
+        SceneLand(FramesMissed);
+        break;
     case 13:
         SceneTitle(FramesMissed);
         break;

@@ -8,6 +8,7 @@
 #include "BumpyEffect.h"
 #include "Feedback.h"
 #include "General.h"
+#include "LandEffect.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
 #include "Scroller.h"
@@ -31,6 +32,8 @@ int InitAppMemory()
     if (!AllocateBumpyMemory())
         return 0;
     if (!AllocateLenzMemory())
+        return 0;
+    if (!AllocateLandMemory())
         return 0;
     if (!AllocateSpinMemory())
         return 0;
@@ -70,6 +73,7 @@ int InitAppMemory()
     InitializeWater();
     InitializeBumpy();
     InitializeLenz();
+    InitializeLand();
     InitializeLight();
     InitializeSpin();
     InitializeTitle(&EffectGFXPage32);
@@ -88,6 +92,7 @@ void QuitAppMemory()
     FreeWaterMemory();
     FreeBumpyMemory();
     FreeLenzMemory();
+    FreeLandMemory();
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();

@@ -26,3 +26,6 @@ void SceneBumpy(float F);
 
 // ScenesWater.cpp
 void SceneWater(float F);
+
+// ScenesLand.cpp
+void SceneLand(float F);

@@ -8,6 +8,7 @@
 #include "Timeline.h"
 
 #include "BumpyEffect.h"
+#include "LandEffect.h"
 #include "Random.h"
 #include "Spin.h"
 #include "WaterEffect.h"
@@ -195,13 +196,20 @@ void BeginStep(int step)
         DrawBar = 1;
         bWaterFireEffect = step == 15 ? 1 : 0;
         break;
+    case 19:
+        LandSpeed = 0;
+        break;
+    case 20:
+        sa = 0;   // the landscape settles: no more turning or moving
+        ss = 0;
+        break;
     default:
         break;
     }
 }
 
 // A step's own work on every paced frame, before DoAction.
-void StepFrameWork(int step, float /*F*/)
+void StepFrameWork(int step, float F)
 {
     long x, y, s;
     switch (step) {
@@ -229,6 +237,27 @@ void StepFrameWork(int step, float /*F*/)
             DrawDrop(x, y, s);
         }
         break;
+    case 19:
+        // The camera slows from the scene's fast, wide-angle start while it
+        // turns; then it turns faster at a steady speed.
+        if (ss > 20000) {
+            LandSpeed = F * 10000;
+            ss = ss - LandSpeed;
+            a = float(a + 0.02 * F);
+            FOV = float(ss * 0.000002 + 0.7853981633974483);
+        } else {
+            a = float(a + 0.04 * F);
+            ss = 20000;
+        }
+        break;
+    case 20: {
+        // Heading and position ease back to the map's origin.
+        const double f = 1 - 0.04 * F;
+        a = float(a * f);
+        xView0 = long(double(xView0 % 2048) * f);
+        yView0 = long(double(yView0 % 2048) * f);
+        break;
+    }
     default:
         break;
     }

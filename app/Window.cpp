@@ -3,6 +3,7 @@
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
 #include "BumpyEffect.h"
+#include "LandEffect.h"
 #include "LightEffect.h"
 #include "Modes.h"
 #include "Runtime.h"
@@ -27,8 +28,19 @@ typedef void (*EffectMessageHandler)(HWND, unsigned, WPARAM, LPARAM);
 // 0 Light, 1 Spin, 2 Bumpy, 3 RndFire, 6 Water, 7 Land, 9 Fire, 12 3D;
 // 4, 5, 8, 10 and 11 have none.
 EffectMessageHandler const kEffectHandlers[13] = {
-    HandleLightMessage, HandleSpinMessage, HandleBumpyMessage, nullptr, nullptr, nullptr, HandleWaterMessage,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    HandleLightMessage,   // 0
+    HandleSpinMessage,    // 1
+    HandleBumpyMessage,   // 2
+    nullptr,              // 3
+    nullptr,              // 4
+    nullptr,              // 5
+    HandleWaterMessage,   // 6
+    HandleLandMessage,    // 7
+    nullptr,              // 8
+    nullptr,              // 9
+    nullptr,              // 10
+    nullptr,              // 11
+    nullptr,              // 12
 };
 
 constexpr WPARAM kCmdSave = 40011, kCmdFullScreen = 40013, kCmdDoubleSize = 40028, kCmdEffect = 204;

@@ -258,8 +258,12 @@ void HeadlessScenes::BeamsSweepWhileTheTitleBlendsIn()
                     best = p.Lum(x, y);
                     bestX = x;
                 }
-        spot.push_back(bestX);
+        // The light's core is white; without it on the page the brightest
+        // spot is some splot blob, wherever the random numbers put it.
+        if (best == 255)
+            spot.push_back(bestX);
     }
+    EXPECT_GE(spot.size(), 3u);
     for (size_t i = 1; i < spot.size(); i++)
         EXPECT_LT(spot[i - 1], spot[i]);
 }

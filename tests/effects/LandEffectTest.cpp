@@ -1,0 +1,330 @@
+// Land: the fog levels, what one ray step draws and where, the vector and
+// scalar loops, the wrapping landscape, the keys, the cloud cross-fade and
+// the bounds.
+// Most tests give palette entry k the value k, so a pixel names its entry.
+#include "LandEffect.h"
+#include "PageFixture.h"
+
+#include "Gen32.h"
+#include "Random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kBand = 0x00DEEBFFu;   // the horizon band in the fog colour
+constexpr uint32_t kUntouched = 0xFFFFFFFFu;
+
+class Land : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(AllocateLandMemory(), 1);
+        SeedRand15(3);
+        ZentrixSetDataFolder("/nonexistent-folder-for-land-test");
+        InitializeLand();
+        ZentrixSetDataFolder(nullptr);
+        Fade = 0;
+        FadeStep = 2;
+        LandSpeed = 500.0f;
+        FOV = 0.7853981852531433f;
+    }
+    void TearDown() override { FreeLandMemory(); }
+
+    static void TagPalettes()
+    {
+        for (int k = 0; k < 3 * LandSetEntries; ++k) LandPalette[k] = uint32_t(k);
+    }
+    static void Flat(uint8_t depth, uint8_t shade, uint8_t cloud)
+    {
+        std::memset(HMap, depth, LandMapCells);
+        std::memset(CMap, shade, LandMapCells);
+        std::memset(cl_CMap, cloud, LandMapCells);
+        PackLandMaps();
+    }
+    // The column buffers as View starts them.
+    static void StartColumns()
+    {
+        for (int i = 0; i < LandColumns; ++i) {
+            cl_lasth[i] = 0;
+            cl_lasty[i] = LandRows - 1;
+            lastc[i] = -1;
+            lasth[i] = 0;
+            lasty[i] = LandRows - 1;
+        }
+    }
+    // One ray step across the page, as View makes it, looking along +x.
+    static void Step(void (*line)(long, long, long, long, long, long, long), long d, long hy, long s)
+    {
+        const long w = d * 65536;
+        line(w, -w, w, w, hy, s, d);
+    }
+};
+
+TEST_F(Land, FogLevelsBlendEveryChannelTowardsTheFogColour)
+{
+    struct Case {
+        int set, k;
+        uint32_t colour;
+    };
+    const Case cases[] = {{0, 5, 0x000000}, {0, 1023, 0xFFFFFF}, {1, 700, 0x123456}, {2, 64, 0xFF0080}};
+    for (const Case &c : cases) EndPalette[c.set * LandSetEntries + c.k] = c.colour;
+    const int fog[3] = {40, 235, 255};
+    CreateFadeShades(fog[0], fog[1], fog[2]);
+    for (const Case &c : cases)
+        for (int L = 1; L < LandFogLevels; ++L) {
+            const uint32_t v = EndPalette[c.set * LandSetEntries + L * LandPaletteEntries + c.k];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int from = int(c.colour >> (16 - 8 * ch) & 255), got = int(v >> (16 - 8 * ch) & 255);
+                ASSERT_EQ(got, (from * (32 - L) + fog[ch] * L) / 32) << c.k << " level " << L << " channel " << ch;
+                if (L == LandFogLevels - 1) {
+                    EXPECT_LE(std::abs(got - fog[ch]), 256 / 32);
+                }
+            }
+        }
+}
+
+TEST_F(Land, MissingPalettePicturesGiveBlackNeverOldMemory)
+{
+    FreeLandMemory();
+    // Leave blocks of the palettes' size full of garbage for the allocator
+    // to hand out again.
+    for (int n = 0; n < 4; ++n) {
+        void *junk = std::malloc(3 * LandSetEntries * sizeof(uint32_t));
+        std::memset(junk, 0xA7, 3 * LandSetEntries * sizeof(uint32_t));
+        std::free(junk);
+    }
+    ASSERT_EQ(AllocateLandMemory(), 1);
+    ZentrixSetDataFolder("/nonexistent-folder-for-land-test");
+    InitializeLand();
+    ZentrixSetDataFolder(nullptr);
+    for (int set = 0; set < 3; ++set)
+        for (int k = 0; k < LandPaletteEntries; ++k) {
+            ASSERT_EQ(LandPalette[set * LandSetEntries + k], 0u);
+            // The farthest level is the fog over black.
+            ASSERT_EQ(LandPalette[set * LandSetEntries + 31 * LandPaletteEntries + k],
+                      uint32_t(222 * 31 / 32) << 16 | uint32_t(235 * 31 / 32) << 8 | uint32_t(255 * 31 / 32));
+        }
+}
+
+// What one ray step over a flat map draws: rows r + 1 to the last drawn row,
+// all in the entry of the depth band and shade row (land) or of the shimmer
+// and the cloud above (water), at the step's fog level; nothing above.
+TEST_F(Land, FlatStepsFillFromTheirRowDownToWhatIsDrawn)
+{
+    struct Case {
+        uint8_t depth, shade, cloud;
+        uint32_t entry;   // level 0
+    };
+    const Case cases[] = {
+        {100, 128, 0, 8 * 64 + 25},                          // land: shade row 8, band 25
+        {0, 255, 77, 15 * 64 + 0},                           // the highest, brightest land
+        {230, 32, 200, 2 * LandSetEntries + 2 * 64 + 50},    // water reflects cloud 200
+    };
+    TagPalettes();
+    for (const Case &c : cases) {
+        Flat(c.depth, c.shade, c.cloud);
+        StartColumns();
+        GuardedPage p(kUntouched);
+        LandGFXPage = &p.page;
+        // Steps 20, 40 and 68 (fog level 1); deep land stays below the page
+        // at 20.
+        const long d[3] = {20, 40, 68};
+        int previous = LandRows - 1;
+        for (long k : d) {
+            const long s = 64000 / (2 * k + 1);
+            const int r = int(((c.depth + 300) * s >> 11) + 40);
+            Step(VoxLine, k, -300, s);
+            const uint32_t want = c.entry + uint32_t(k < 67 ? 0 : k - 67) * LandPaletteEntries;
+            for (int x = 0; x < LandColumns; x += 57) {
+                for (int y = std::max(r + 1, 0); y <= previous; ++y) ASSERT_EQ(p.At(x, y), want) << k << " row " << y;
+                for (int y = 0; y <= std::min(r, LandRows - 1); ++y) ASSERT_EQ(p.At(x, y), kUntouched) << k << " row " << y;
+            }
+            previous = std::min(previous, r);
+            EXPECT_EQ(lasty[123], previous);
+        }
+        EXPECT_LT(previous, 200);
+        EXPECT_TRUE(p.GuardsIntact());
+    }
+}
+
+TEST_F(Land, CloudsAreDrawnMirroredFromTheTopOfThePage)
+{
+    TagPalettes();
+    Flat(100, 128, 100);
+    StartColumns();
+    GuardedPage p(kUntouched);
+    LandGFXPage = &p.page;
+    // Distance 40 lands above the page once mirrored; 64 draws rows 0..50
+    // (208 - 157), entry 100 / 4 of the cloud set.
+    Step(CloudLine, 40, -800, 230400 / 321);
+    EXPECT_EQ(p.CountNot(kUntouched), 0);
+    EXPECT_EQ(cl_lasty[7], 275);
+    Step(CloudLine, 64, -800, 230400 / 513);
+    for (int x = 0; x < LandColumns; x += 31) {
+        for (int y = 0; y <= 50; ++y) ASSERT_EQ(p.At(x, y), uint32_t(LandSetEntries + 25)) << y;
+        for (int y = 51; y < LandRows; ++y) ASSERT_EQ(p.At(x, y), kUntouched) << y;
+    }
+    EXPECT_EQ(cl_lasty[7], 157);
+    EXPECT_TRUE(p.GuardsIntact());
+}
+
+// The vector loops give the scalar loops' pixels and column buffers, on the
+// plasma maps seen from many places, including map edges and far out; the
+// view's near steps that it leaves out change nothing.
+TEST_F(Land, VectorLoopsDrawTheScalarLoopsPixels)
+{
+    TagPalettes();
+    for (int k = 0; k < LandMapCells; k += 7) cl_CMap[k] = uint8_t(k * 13);
+    const long cells = 256L * 65536;
+    auto columns = [] {
+        std::vector<int32_t> all;
+        for (const int32_t *b : {lasty, cl_lasty, lastc, lasth, cl_lasth}) all.insert(all.end(), b, b + LandColumns);
+        return all;
+    };
+    for (int view = 0; view < 24; ++view) {
+        const long x = (Rand15() * 977L) % cells - (view % 3) * cells, y = (Rand15() * 1231L) % cells;
+        const float angle = float(Rand15()) / 1000.0f;
+        GuardedPage vector, scalar;
+        bLandVector = 1;
+        LandGFXPage = &vector.page;
+        View(x, y, angle);
+        const std::vector<int32_t> fast = columns();
+        // Every step of the view, with the scalar loops.
+        bLandVector = 0;
+        StartColumns();
+        LandGFXPage = &scalar.page;
+        const double x0 = double(uint64_t(x) & uint64_t(cells - 1)), y0 = double(uint64_t(y) & uint64_t(cells - 1));
+        const double c1 = std::cos(double(angle - FOV)), s1 = std::sin(double(angle - FOV));
+        const double c2 = std::cos(double(angle + FOV)), s2 = std::sin(double(angle + FOV));
+        auto at = [](double v) { return long(std::floor(v + 0.5)); };
+        for (int land = 0; land < 2; ++land)
+            for (long d = 0; d < 100; d += (d >> 6) + 1) {
+                const double w = double(d) * 65536.0;
+                (land ? VoxLine : CloudLine)(at(x0 + c1 * w), at(y0 + s1 * w), at(x0 + c2 * w), at(y0 + s2 * w),
+                                             land ? -300 : -800, land ? 64000 / (2 * d + 1) : 230400 / (8 * d + 1), d);
+            }
+        bLandVector = 1;
+        ASSERT_EQ(vector.memory, scalar.memory) << "view " << view;
+        ASSERT_EQ(fast, columns()) << "view " << view;
+    }
+    // The cloud cross-fade, at every fade position.
+    for (long fade = 0; fade < 128; fade += 9) {
+        std::vector<uint8_t> blends[2];
+        for (int vector = 0; vector < 2; ++vector) {
+            bLandVector = vector;
+            Fade = fade;
+            DoClouds(nullptr);
+            blends[vector].assign(cl_CMap, cl_CMap + LandMapCells);
+        }
+        ASSERT_EQ(blends[0], blends[1]) << fade;
+    }
+}
+
+TEST_F(Land, LandscapeRepeatsEvery256CellsInBothDirections)
+{
+    TagPalettes();
+    const long cells = 256L * 65536;
+    struct Case {
+        long x, y;
+        float angle;
+    };
+    const Case cases[] = {{0, 0, 0.0f}, {1234567, 7654321, 1.3f}, {cells - 1, 5, -2.0f}, {40000, cells / 2, 3.9f}};
+    const long shifts[][2] = {{1, 0}, {0, -1}, {-3, 7}, {127, -128}, {-40000, 40000}};
+    for (const Case &c : cases) {
+        GuardedPage base(kUntouched);
+        LandGFXPage = &base.page;
+        View(c.x, c.y, c.angle);
+        for (const auto &s : shifts) {
+            GuardedPage moved(kUntouched);
+            LandGFXPage = &moved.page;
+            View(c.x + s[0] * cells, c.y + s[1] * cells, c.angle);
+            ASSERT_EQ(moved.memory, base.memory) << c.x << "," << c.y << " shifted " << s[0] << "," << s[1];
+        }
+    }
+}
+
+// Keys reach the module through the window procedure while the effect
+// number is 7 and are carried out, in order, on the render thread.
+TEST_F(Land, KeysAreForwardedAndCarriedOutOnTheNextFrame)
+{
+    ss = 1000.0f;
+    sa = 0.5f;
+    for (long effect : {6L, 7L}) {
+        EffectNo = effect;
+        for (WPARAM key : {'1', '1', '2', '3', '3', '4'}) WndProc(nullptr, WM_KEYDOWN, key, 0);
+    }
+    EffectNo = 0;
+    EXPECT_EQ(ss, 1000.0f);   // nothing happens on the window thread
+    ApplyLandMessages();
+    EXPECT_FLOAT_EQ(a, 0.01f);
+    EXPECT_FLOAT_EQ(ss, 1000.0f + 500 + 520 - 540);
+    EXPECT_FLOAT_EQ(LandSpeed, 520.0f);
+    EXPECT_FLOAT_EQ(FOV, float(1480 * 2e-6 + 0.7853981633974483));
+    HandleLandMessage(nullptr, WM_KEYDOWN, '5', 0);
+    ApplyLandMessages();
+    EXPECT_EQ(ss, 0.0f);
+    EXPECT_EQ(sa, 0.0f);
+    EXPECT_FLOAT_EQ(FOV, 0.7853981633974483f);
+}
+
+// Keys held down for a long time: huge and negative speeds, a very wide
+// field of view, many turns, slow frames. The camera stays within its 256
+// cells, and every pixel is an entry of a palette or the horizon band.
+TEST_F(Land, HeldKeysNeverLeadOutsideTheMapsPalettesOrPage)
+{
+    TagPalettes();
+    const struct {
+        WPARAM key;
+        int presses;
+    } phases[] = {{'3', 4000}, {'1', 900}, {'4', 9000}, {'2', 3000}, {'5', 1}, {'3', 60}};
+    GuardedPage p;
+    for (const auto &phase : phases) {
+        for (int n = 0; n < phase.presses; ++n) {
+            HandleLandMessage(nullptr, WM_KEYDOWN, phase.key, 0);
+            if (n % 50 == 49) ApplyLandMessages();   // the queue holds 64
+        }
+        for (float F : {1.0f, 30.0f, 7.5f}) {
+            DoLandEffect(nullptr, nullptr, F, &p.page);
+            ASSERT_GE(xView0, 0);
+            ASSERT_LT(xView0, LandPositionWrap);
+            ASSERT_GE(yView0, 0);
+            ASSERT_LT(yView0, LandPositionWrap);
+            for (int k = 0; k < LandColumns * LandRows; ++k) {
+                const uint32_t v = p.memory[GuardedPage::Guard + k];
+                ASSERT_TRUE(v < 3u * LandSetEntries || v == kBand) << std::hex << v << " at " << std::dec << k;
+            }
+            ASSERT_TRUE(p.GuardsIntact());
+        }
+    }
+}
+
+TEST_F(Land, CloudCrossFadeNeverJumps)
+{
+    std::vector<uint8_t> before(cl_CMap, cl_CMap + LandMapCells);
+    int swaps = 0, biggest = 0;
+    for (int frame = 0; frame < 200; ++frame) {
+        const uint8_t *first = CloudMap[0];
+        DoClouds(nullptr);
+        swaps += CloudMap[0] != first;
+        if (frame > 0)
+            for (int i = 0; i < LandMapCells; ++i) biggest = std::max(biggest, std::abs(cl_CMap[i] - before[i]));
+        before.assign(cl_CMap, cl_CMap + LandMapCells);
+    }
+    EXPECT_GE(swaps, 2);
+    EXPECT_LE(biggest, 5);
+    EXPECT_GT(biggest, 0);
+    // Without a cloud map (its allocation may fail) the clouds stand still.
+    std::free(CloudMap[1]);
+    CloudMap[1] = nullptr;
+    DoClouds(nullptr);
+    EXPECT_EQ(before, std::vector<uint8_t>(cl_CMap, cl_CMap + LandMapCells));
+}
+
+} // namespace
