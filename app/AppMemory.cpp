@@ -6,9 +6,11 @@
 // given beside them.
 #include "Gen32.h"
 #include "Feedback.h"
+#include "FireEffect.h"
 #include "General.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "RandomFire.h"
 #include "Scroller.h"
 #include "Spin.h"
 #include "Splot.h"
@@ -28,6 +30,10 @@ int InitAppMemory()
     if (!AllocateWaterMemory())
         return 0;
     if (!AllocateLenzMemory())
+        return 0;
+    if (!AllocateRndFireMemory())
+        return 0;
+    if (!AllocateFireMemory())
         return 0;
     if (!AllocateSpinMemory())
         return 0;
@@ -66,6 +72,8 @@ int InitAppMemory()
     //    General, Splot, Plant, Helix, Scroller.
     InitializeWater();
     InitializeLenz();
+    InitializeRndFire();
+    InitializeFire();
     InitializeLight();
     InitializeSpin();
     InitializeTitle(&EffectGFXPage32);
@@ -83,6 +91,8 @@ void QuitAppMemory()
     // General. Each tolerates buffers that were never allocated.
     FreeWaterMemory();
     FreeLenzMemory();
+    FreeRndFireMemory();
+    FreeFireMemory();
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();

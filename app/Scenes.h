@@ -23,3 +23,10 @@ void SceneScroller(float F);
 
 // ScenesWater.cpp
 void SceneWater(float F);
+
+// ScenesTrees.cpp
+void SceneTrees(float F);
+
+// ScenesFire.cpp
+void SceneFire(float F);
+void SceneFireCurtain(float F);

@@ -8,6 +8,7 @@
 #include "Timeline.h"
 
 #include "Random.h"
+#include "RandomFire.h"
 #include "Spin.h"
 #include "WaterEffect.h"
 
@@ -169,6 +170,9 @@ namespace {
 void BeginStep(int step)
 {
     switch (step) {
+    case 5:
+        ChangeSwirlDirection();
+        break;
     case 8:
         DoSpinRandom = 0;
         break;
@@ -189,6 +193,16 @@ void BeginStep(int step)
         DemoSubState2 = 10;   // bar countdown
         DrawBar = 1;
         bWaterFireEffect = step == 15 ? 1 : 0;
+        break;
+    case 27:
+        RotateEffect = 1;   // the stirrers churn the curtain
+        break;
+    case 28:
+        DrawPic = 15;       // the picture is pressed in for 15 frames
+        break;
+    case 29:
+        DrawPic = 3;
+        bWaterFireEffect = 1;
         break;
     default:
         break;
@@ -223,6 +237,12 @@ void StepFrameWork(int step, float /*F*/)
             NextDropPlace(&x, &y, &s);
             DrawDrop(x, y, s);
         }
+        break;
+    case 28:
+    case 29:
+        // The picture countdown.
+        if (DrawPic != 0)
+            DrawPic--;
         break;
     default:
         break;

@@ -1,9 +1,11 @@
 // The window procedure: every message first goes to the current effect
 // module's handler, then the shell's keys, mouse button, menu commands,
 // closing and destruction (which waits for the render thread).
+#include "FireEffect.h"
 #include "Gen32.h"
 #include "LightEffect.h"
 #include "Modes.h"
+#include "RandomFire.h"
 #include "Runtime.h"
 #include "Spin.h"
 #include "WaterEffect.h"
@@ -26,8 +28,8 @@ typedef void (*EffectMessageHandler)(HWND, unsigned, WPARAM, LPARAM);
 // 0 Light, 1 Spin, 2 Bumpy, 3 RndFire, 6 Water, 7 Land, 9 Fire, 12 3D;
 // 4, 5, 8, 10 and 11 have none.
 EffectMessageHandler const kEffectHandlers[13] = {
-    HandleLightMessage, HandleSpinMessage, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    HandleLightMessage, HandleSpinMessage, nullptr, HandleRndFireMessage, nullptr, nullptr, HandleWaterMessage,
+    nullptr, nullptr, HandleFireMessage, nullptr, nullptr, nullptr,
 };
 
 constexpr WPARAM kCmdSave = 40011, kCmdFullScreen = 40013, kCmdDoubleSize = 40028, kCmdEffect = 204;
