@@ -1,4 +1,4 @@
-// Particle fire: the palette, the backward cooling pass, stamping with its
+// Particle fire: the backward cooling pass, stamping with its
 // 8-bit wrap and window, the swarms' motion and the frame's order of work.
 #include "FireEffect.h"
 #include "Gen32.h"
@@ -46,15 +46,6 @@ protected:
         return p;
     }
 };
-
-TEST_F(Fire, PaletteRunsFromBlackThroughRedAndYellowToWhite)
-{
-    const struct { int i; uint32_t colour; } cases[] = {
-        {0, 0x000000}, {1, 0x040000}, {63, 0xFC0000}, {64, 0xFF0000}, {100, 0xFF9000}, {127, 0xFFFC00},
-        {128, 0xFFFF00}, {191, 0xFFFFFC}, {192, 0xFFFFFF}, {255, 0xFFFFFF}, {256, 0}, {1023, 0},
-    };
-    for (const auto &c : cases) EXPECT_EQ(FirePalette[c.i], c.colour) << c.i;
-}
 
 TEST_F(Fire, CoolingPassRunsBackwardsOverItsRange)
 {

@@ -151,18 +151,13 @@ TEST_F(Swirl, TakesOverThePictureThenFadesToBlackWithoutDots)
     }
     EXPECT_EQ(last, 0u);
     EXPECT_LE(frames, 128);
-    EXPECT_TRUE(p.GuardsIntact());
-}
-
-TEST_F(Swirl, TheOuterFrameIsOnlyDimmed)
-{
-    GuardedPage p(0x00808080);
-    Frame(p);
+    // What the caller draws on the outer frame is only dimmed, never flowed.
     for (int x = 0; x < 400; ++x) p.At(x, 0) = p.At(x, 307) = 0x00406080;
     for (int y = 0; y < 308; ++y) p.At(0, y) = p.At(399, y) = 0x00406080;
     Frame(p, 3);
     for (int x = 0; x < 400; ++x) ASSERT_EQ(p.At(x, 0), 0x003C5C7Cu);
     for (int y = 0; y < 308; ++y) ASSERT_EQ(p.At(399, y), 0x003C5C7Cu);
+    EXPECT_TRUE(p.GuardsIntact());
 }
 
 TEST_F(Swirl, LongStallBlacksTheSmokeOut)
@@ -175,8 +170,10 @@ TEST_F(Swirl, LongStallBlacksTheSmokeOut)
     EXPECT_EQ(p.CountNot(0), 0);
 }
 
-TEST_F(Swirl, LineOfDotsFeedsBlueSparksAlongTheMiddleRow)
+TEST_F(Swirl, SparksFeedTheSmoke)
 {
+    // The line of dots: blue sparks along row 154, drifting at most 9 rows
+    // (displacement and blur) a frame.
     DrawPixels = 1;
     GuardedPage p;
     int lit = 0;
@@ -186,29 +183,28 @@ TEST_F(Swirl, LineOfDotsFeedsBlueSparksAlongTheMiddleRow)
             for (int x = 0; x < 400; ++x) {
                 if (!p.At(x, y)) continue;
                 ++lit;
-                ASSERT_EQ(p.At(x, y) & 0xFFFF00, 0u);   // blue only
-                ASSERT_NEAR(y, 154, 4 * 9);              // drifted at most 9 rows a frame
+                ASSERT_EQ(p.At(x, y) & 0xFFFF00, 0u);
+                ASSERT_NEAR(y, 154, 4 * 9);
             }
     }
     EXPECT_GT(lit, 400);
-}
-
-TEST_F(Swirl, RandomDotsFeedColouredSparksAllOverThePage)
-{
+    // The random dots: coloured crosses all over the page.
+    DrawPixels = 0;
     DrawRandom = 1;
-    GuardedPage p;
-    Frame(p);
+    GuardedPage q;
+    SwirlInit = 1;
+    Frame(q);
     int top = 0, bottom = 0, red = 0;
     for (int y = 1; y < 307; ++y)
         for (int x = 1; x < 399; ++x) {
-            const uint32_t v = p.At(x, y);
+            const uint32_t v = q.At(x, y);
             (y < 154 ? top : bottom) += v != 0;
             red += (v >> 16) > 0;
         }
     EXPECT_GT(top, 500);
     EXPECT_GT(bottom, 500);
     EXPECT_GT(red, 500);
-    EXPECT_TRUE(p.GuardsIntact());
+    EXPECT_TRUE(q.GuardsIntact());
 }
 
 TEST_F(Swirl, CommandsAndKeysSwitchAndNewDirectionComesWithTheNextFrame)
@@ -250,6 +246,11 @@ TEST(SwirlBeforeInitialising, FrameKeepsThePictureInPlace)
     DoSwirlFireEffect(nullptr, nullptr, 1, &p.page);
     EXPECT_EQ(p.At(101, 100), 0x001E1E1Eu);   // blurred in place, less 2
     EXPECT_TRUE(p.GuardsIntact());
+    // A page of another size is left alone: the tables are for 400 x 308.
+    GuardedPage small(0x00102030);
+    small.page.Height = 200;
+    DoSwirlFireEffect(nullptr, nullptr, 1, &small.page);
+    EXPECT_EQ(small.CountNot(0x00102030), 0);
     FreeRndFireMemory();
     SwirlInit = 1;
 }
