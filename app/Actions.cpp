@@ -54,6 +54,15 @@ void DoAction(float FramesMissed)
     case 13:
         SceneTitle(FramesMissed);
         break;
+    case 14:
+        SceneTrees(FramesMissed);
+        break;
+    case 15:
+        SceneFire(FramesMissed);
+        break;
+    case 16:
+        SceneFireCurtain(FramesMissed);
+        break;
     case 18:
         SceneScroller(FramesMissed);
         break;

@@ -7,10 +7,12 @@
 #include "Gen32.h"
 #include "BumpyEffect.h"
 #include "Feedback.h"
+#include "FireEffect.h"
 #include "General.h"
 #include "LandEffect.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "RandomFire.h"
 #include "Scroller.h"
 #include "Spin.h"
 #include "Splot.h"
@@ -32,6 +34,10 @@ int InitAppMemory()
     if (!AllocateBumpyMemory())
         return 0;
     if (!AllocateLenzMemory())
+        return 0;
+    if (!AllocateRndFireMemory())
+        return 0;
+    if (!AllocateFireMemory())
         return 0;
     if (!AllocateLandMemory())
         return 0;
@@ -73,6 +79,8 @@ int InitAppMemory()
     InitializeWater();
     InitializeBumpy();
     InitializeLenz();
+    InitializeRndFire();
+    InitializeFire();
     InitializeLand();
     InitializeLight();
     InitializeSpin();
@@ -92,6 +100,8 @@ void QuitAppMemory()
     FreeWaterMemory();
     FreeBumpyMemory();
     FreeLenzMemory();
+    FreeRndFireMemory();
+    FreeFireMemory();
     FreeLandMemory();
     FreeLightMemory();
     FreeSpinMemory();

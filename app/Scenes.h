@@ -29,3 +29,10 @@ void SceneWater(float F);
 
 // ScenesLand.cpp
 void SceneLand(float F);
+
+// ScenesTrees.cpp
+void SceneTrees(float F);
+
+// ScenesFire.cpp
+void SceneFire(float F);
+void SceneFireCurtain(float F);

@@ -4,6 +4,7 @@
 
 #include "Feedback.h"
 #include "LightEffect.h"
+#include "RandomFire.h"
 #include "Scroller.h"
 #include "Spin.h"
 #include "Splot.h"
@@ -49,7 +50,8 @@ void PutTitleTrans(long Level)
 
 } // namespace
 
-// Scene 13: the title shakes into place (1), then flashes (2).
+// Scene 13: the title shakes into place (1), then flashes (2), then turns
+// into smoke that drifts away (3).
 void SceneTitle(float F)
 {
     switch (DemoSubState1) {
@@ -57,6 +59,7 @@ void SceneTitle(float F)
         TitleFade = 0;
         TitleOfs = 200;
         TitleGlow = 0;
+        SwirlInit = 1;
         DemoSubState1 = 1;
         [[fallthrough]];
     case 1:
@@ -65,6 +68,10 @@ void SceneTitle(float F)
         break;
     case 2:
         DoTitleGlowEffect(hMainAppWnd, hDrawWindowDC, long(F), page);
+        Present();
+        break;
+    case 3:
+        DoSwirlFireEffect(hMainAppWnd, hDrawWindowDC, long(F), page);
         Present();
         break;
     default:

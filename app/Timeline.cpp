@@ -10,6 +10,7 @@
 #include "BumpyEffect.h"
 #include "LandEffect.h"
 #include "Random.h"
+#include "RandomFire.h"
 #include "Spin.h"
 #include "WaterEffect.h"
 
@@ -171,6 +172,9 @@ namespace {
 void BeginStep(int step)
 {
     switch (step) {
+    case 5:
+        ChangeSwirlDirection();
+        break;
     case 8:
         DoSpinRandom = 0;
         break;
@@ -202,6 +206,16 @@ void BeginStep(int step)
     case 20:
         sa = 0;   // the landscape settles: no more turning or moving
         ss = 0;
+        break;
+    case 27:
+        RotateEffect = 1;   // the stirrers churn the curtain
+        break;
+    case 28:
+        DrawPic = 15;       // the picture is pressed in for 15 frames
+        break;
+    case 29:
+        DrawPic = 3;
+        bWaterFireEffect = 1;
         break;
     default:
         break;
@@ -258,6 +272,12 @@ void StepFrameWork(int step, float F)
         yView0 = long(double(yView0 % 2048) * f);
         break;
     }
+    case 28:
+    case 29:
+        // The picture countdown.
+        if (DrawPic != 0)
+            DrawPic--;
+        break;
     default:
         break;
     }

@@ -3,9 +3,11 @@
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
 #include "BumpyEffect.h"
+#include "FireEffect.h"
 #include "LandEffect.h"
 #include "LightEffect.h"
 #include "Modes.h"
+#include "RandomFire.h"
 #include "Runtime.h"
 #include "Spin.h"
 #include "WaterEffect.h"
@@ -31,13 +33,13 @@ EffectMessageHandler const kEffectHandlers[13] = {
     HandleLightMessage,   // 0
     HandleSpinMessage,    // 1
     HandleBumpyMessage,   // 2
-    nullptr,              // 3
+    HandleRndFireMessage, // 3
     nullptr,              // 4
     nullptr,              // 5
     HandleWaterMessage,   // 6
     HandleLandMessage,    // 7
     nullptr,              // 8
-    nullptr,              // 9
+    HandleFireMessage,    // 9
     nullptr,              // 10
     nullptr,              // 11
     nullptr,              // 12

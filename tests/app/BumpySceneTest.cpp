@@ -62,10 +62,12 @@ protected:
     Shot Play(long shown)
     {
         fake::Reset();
-        SeedRand15(1);
         ZentrixSetDataFolder(data.c_str());
         EXPECT_TRUE(GetBackgroundPic());
         EXPECT_EQ(InitAppMemory(), 1);
+        // Seeded after the modules' start-up, which draws its own random
+        // numbers, so the lights' wander does not hang on other modules.
+        SeedRand15(1);
         LenzFlare = 0;
         FinishBumpy = 0;
         fake::MsPerRow = 120;

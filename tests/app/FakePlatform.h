@@ -20,6 +20,7 @@ extern std::vector<int> SetOrders;
 extern std::vector<uint32_t> PresentTimes;
 extern std::vector<defZENTRIXPAGE *> PresentPages;
 extern long CloseAfterPresents; // sets ApplicationFin after this many (0: never)
+extern void (*OnPresent)(defZENTRIXPAGE *page);   // called after each present (null: nothing)
 
 // Back to a clock at 1000 ms, a song starting there, nothing recorded.
 void Reset();
