@@ -48,6 +48,7 @@ void DoAction(float FramesMissed)
     case 13:
         SceneTitle(FramesMissed);
         break;
+    case 14: SceneTrees(FramesMissed); break;
     case 18:
         SceneScroller(FramesMissed);
         break;

@@ -9,6 +9,7 @@
 #include "General.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "Plants.h"
 #include "Scroller.h"
 #include "Spin.h"
 #include "Splot.h"
@@ -38,6 +39,8 @@ int InitAppMemory()
     if (!AllocateGeneralMemory())
         return 0;
     if (!AllocateTitleMemory())
+        return 0;
+    if (!AllocatePlantMemory())
         return 0;
     if (!AllocateScrollerMemory())
         return 0;
@@ -72,6 +75,7 @@ int InitAppMemory()
     InitializeFeedback(&EffectGFXPage32);
     InitializeGeneral(&EffectGFXPage32);
     InitializeSplot(&EffectGFXPage32);
+    InitializePlant(&EffectGFXPage32);
     InitializeScroller(&EffectGFXPage32);
     return 1;
 }
@@ -86,6 +90,7 @@ void QuitAppMemory()
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();
+    FreePlantMemory();
     FreeSplotMemory();
     FreeFeedbackMemory();
     FreeScrollerMemory();

@@ -23,3 +23,6 @@ void SceneScroller(float F);
 
 // ScenesWater.cpp
 void SceneWater(float F);
+
+// ScenesPlants.cpp
+void SceneTrees(float F);
