@@ -9,11 +9,9 @@
 #include "General.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
 TagTTree *TreeLines = nullptr;
@@ -33,9 +31,6 @@ constexpr int kMaxTreeDepth = 48;
 // Pushed coordinates are kept well inside 32 bits, so that turning and
 // offsetting them on screen cannot overflow.
 constexpr float kMaxCoord = 1.0e8f;
-
-// The icon of an information message box.
-constexpr unsigned kIconInformation = 0x40;
 
 // Depths of the turned tree lie within its radius (about 260); the drawing
 // order comes from one counting pass over this many depth values, or from
@@ -433,9 +428,4 @@ void ReallyThickLine32(long x1, long y1, long x2, long y2, long Color, int32_t *
                  p[2] = c1;
                  p[3] = c0;
              });
-}
-
-void ReportLastError()
-{
-    MessageBoxA(nullptr, std::strerror(errno), "GetLastError", kIconInformation);
 }
