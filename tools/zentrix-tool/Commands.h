@@ -10,7 +10,7 @@ using Args = std::vector<std::string>;
 
 int CommandInfo(const Args &args);    // info FILE
 int CommandDecode(const Args &args);  // decode FILE OUT.png [--size WxH] [--bpp 8|24]
-int CommandMesh(const Args &args);    // mesh FILE (3DS or ASE)
+int CommandMesh(const Args &args);    // mesh FILE [--json] [--render OUT.png [--type N] [--angle X,Y,Z]]
 
 // Lower-case extension of a path including the dot (".pcx"), or "".
 std::string ExtensionOf(const std::string &path);

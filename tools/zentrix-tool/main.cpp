@@ -18,7 +18,8 @@ const Command kCommands[] = {
     {"info", "info FILE", "dimensions and format of a .pcx image; the sizes a .raw file could be", CommandInfo},
     {"decode", "decode FILE OUT.png [--size WxH] [--bpp 8|24]",
      "decodes a .pcx image, or a .raw image of the given size and depth, to PNG", CommandDecode},
-    {"mesh", "mesh FILE", "counts, bounds, material groups and mapping of a .3DS or .ASE mesh", CommandMesh},
+    {"mesh", "mesh FILE [--json] [--render OUT.png [--type N] [--angle X,Y,Z]]",
+     "what the 3D engine imports of a .3DS or .ASE mesh, or a picture of it drawn by its renderer", CommandMesh},
 };
 
 int Usage(std::FILE *out)
