@@ -7,6 +7,7 @@
 #include "Gen32.h"
 #include "Feedback.h"
 #include "General.h"
+#include "Helix.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
 #include "Plants.h"
@@ -42,6 +43,8 @@ int InitAppMemory()
         return 0;
     if (!AllocatePlantMemory())
         return 0;
+    if (!AllocateHelixMemory())
+        return 0;
     if (!AllocateScrollerMemory())
         return 0;
     if (!AllocateLightMemory())
@@ -76,6 +79,7 @@ int InitAppMemory()
     InitializeGeneral(&EffectGFXPage32);
     InitializeSplot(&EffectGFXPage32);
     InitializePlant(&EffectGFXPage32);
+    InitializeHelix(&EffectGFXPage32);
     InitializeScroller(&EffectGFXPage32);
     return 1;
 }
@@ -93,6 +97,7 @@ void QuitAppMemory()
     FreePlantMemory();
     FreeSplotMemory();
     FreeFeedbackMemory();
+    FreeHelixMemory();
     FreeScrollerMemory();
     FreeGeneralMemory();
 
