@@ -9,9 +9,11 @@
 #include "Feedback.h"
 #include "FireEffect.h"
 #include "General.h"
+#include "Helix.h"
 #include "LandEffect.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "Plants.h"
 #include "RandomFire.h"
 #include "Scroller.h"
 #include "Spin.h"
@@ -51,6 +53,10 @@ int InitAppMemory()
         return 0;
     if (!AllocateTitleMemory())
         return 0;
+    if (!AllocatePlantMemory())
+        return 0;
+    if (!AllocateHelixMemory())
+        return 0;
     if (!AllocateScrollerMemory())
         return 0;
     if (!AllocateLightMemory())
@@ -88,6 +94,8 @@ int InitAppMemory()
     InitializeFeedback(&EffectGFXPage32);
     InitializeGeneral(&EffectGFXPage32);
     InitializeSplot(&EffectGFXPage32);
+    InitializePlant(&EffectGFXPage32);
+    InitializeHelix(&EffectGFXPage32);
     InitializeScroller(&EffectGFXPage32);
     return 1;
 }
@@ -106,8 +114,10 @@ void QuitAppMemory()
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();
+    FreePlantMemory();
     FreeSplotMemory();
     FreeFeedbackMemory();
+    FreeHelixMemory();
     FreeScrollerMemory();
     FreeGeneralMemory();
 
