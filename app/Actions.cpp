@@ -45,10 +45,16 @@ void DoAction(float FramesMissed)
     case 6:
         SceneWater(FramesMissed);
         break;
+    case 12:
+        SceneDolphin(FramesMissed);
+        break;
     case 13:
         SceneTitle(FramesMissed);
         break;
     case 14: SceneTrees(FramesMissed); break;
+    case 17:
+        SceneHelixMan(FramesMissed);
+        break;
     case 18:
         SceneScroller(FramesMissed);
         break;

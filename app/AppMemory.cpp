@@ -5,6 +5,7 @@
 // Each module's calls go into the three lists below, in the fixed orders
 // given beside them.
 #include "Gen32.h"
+#include "3DStuff.h"
 #include "Feedback.h"
 #include "General.h"
 #include "Helix.h"
@@ -30,6 +31,8 @@ int InitAppMemory()
     if (!AllocateWaterMemory())
         return 0;
     if (!AllocateLenzMemory())
+        return 0;
+    if (!Allocate3DMemory())
         return 0;
     if (!AllocateSpinMemory())
         return 0;
@@ -72,6 +75,7 @@ int InitAppMemory()
     //    General, Splot, Plant, Helix, Scroller.
     InitializeWater();
     InitializeLenz();
+    Initialize3D();
     InitializeLight();
     InitializeSpin();
     InitializeTitle(&EffectGFXPage32);
@@ -91,6 +95,7 @@ void QuitAppMemory()
     // General. Each tolerates buffers that were never allocated.
     FreeWaterMemory();
     FreeLenzMemory();
+    Free3DMemory();
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();

@@ -26,3 +26,7 @@ void SceneWater(float F);
 
 // ScenesPlants.cpp
 void SceneTrees(float F);
+
+// Scenes3D.cpp: the dolphin (12), the helix and the man (17).
+void SceneDolphin(float F);
+void SceneHelixMan(float F);

@@ -7,6 +7,7 @@
 #include "Gen32.h"
 #include "Timeline.h"
 
+#include "3DStuff.h"
 #include "Random.h"
 #include "Spin.h"
 #include "WaterEffect.h"
@@ -190,13 +191,44 @@ void BeginStep(int step)
         DrawBar = 1;
         bWaterFireEffect = step == 15 ? 1 : 0;
         break;
+    case 31:
+        Set3DTextureType(kFaceCrystalSmooth);
+        GlassOfs = 0;
+        Ripple = 0;
+        break;
+    case 32:
+        Set3DTextureType(kFaceCrystalSmooth);
+        Ripple = 1;
+        break;
+    case 33:
+        Set3DTextureType(kFaceCrystalTexture);
+        break;
+    case 34:
+        Set3DTextureType(kFaceMetalTexture);
+        Ripple = 1;
+        break;
+    case 36:
+        SelectObject3D(&objMan, &objManTemp);
+        TransY = -120;
+        break;
+    case 37:
+    case 38:
+    case 39:
+        Set3DTextureType(kFaceCrystalSmoothLit);
+        Ripple = 0;
+        GlassOfs = 100;
+        if (step == 37) {
+            RotateLights = 1;   // the lights turn from here on
+            TransY = -120;
+        }
+        break;
     default:
         break;
     }
 }
 
 // A step's own work on every paced frame, before DoAction.
-void StepFrameWork(int step, float /*F*/)
+void StepFrameWork(int step, float F)
 {
     long x, y, s;
     switch (step) {
@@ -223,6 +255,24 @@ void StepFrameWork(int step, float /*F*/)
             NextDropPlace(&x, &y, &s);
             DrawDrop(x, y, s);
         }
+        break;
+    case 32:
+    case 33: {
+        // The glass and then the texture blend grow by half a frame a frame;
+        // the ripple swells.
+        const long half = long((double(F) + 1.0) * 0.5);
+        if (step == 32 && GlassOfs < 100)
+            GlassOfs += half;
+        if (step == 33 && TextureTrans < 64)
+            TextureTrans += half;
+        if (RippleMagnitude < 3.0f)
+            RippleMagnitude += 0.03f;
+        break;
+    }
+    case 34:
+        // The texture blend eases back.
+        if (TextureTrans > 42)
+            TextureTrans -= long((double(F) + 1.0) * 0.5);
         break;
     default:
         break;

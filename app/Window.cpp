@@ -2,6 +2,7 @@
 // module's handler, then the shell's keys, mouse button, menu commands,
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
+#include "3DStuff.h"
 #include "LightEffect.h"
 #include "Modes.h"
 #include "Runtime.h"
@@ -27,7 +28,7 @@ typedef void (*EffectMessageHandler)(HWND, unsigned, WPARAM, LPARAM);
 // 4, 5, 8, 10 and 11 have none.
 EffectMessageHandler const kEffectHandlers[13] = {
     HandleLightMessage, HandleSpinMessage, nullptr, nullptr, nullptr, nullptr, HandleWaterMessage,
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    nullptr, nullptr, nullptr, nullptr, nullptr, Handle3DMessage,
 };
 
 constexpr WPARAM kCmdSave = 40011, kCmdFullScreen = 40013, kCmdDoubleSize = 40028, kCmdEffect = 204;
