@@ -227,8 +227,8 @@ void ImportASEFile(const char *FileName, Object3D *TheObject)
     LastImportInfo3D = ImportInfo3D{};
     const std::string text = DecodeText(bytes);
     bytes.clear();
-    // A vertex or face line takes well over 8 characters.
-    const long limit = long(text.size() / 8);
+    // A vertex line takes at least 20 characters, a face line more.
+    const long limit = long(text.size() / 16);
     Scanner s{text};
     while (!s.End()) {
         const std::string_view w = s.Word();

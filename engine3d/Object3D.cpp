@@ -369,9 +369,10 @@ long Read3D(Object3D *TheObject, const char *FileName)
     if (np > rest / kPoint3DFileBytes)
         np = rest / kPoint3DFileBytes;
     const long long faceStart = 8 + (declaredPoints > 0 ? declaredPoints : 0) * kPoint3DFileBytes;
-    long long nf = declaredFaces < 0 || faceStart >= size ? 0 : declaredFaces;
-    if (nf > (size - faceStart) / kFace3DFileBytes)
-        nf = (size - faceStart) / kFace3DFileBytes;
+    const long long faceRoom = faceStart < size ? (size - faceStart) / kFace3DFileBytes : 0;
+    long long nf = declaredFaces < 0 ? 0 : declaredFaces;
+    if (nf > faceRoom)
+        nf = faceRoom;
     // Faces first, then points; on failure both counts become 0.
     if (!ReplaceFaces(TheObject, long(nf)) || !ReplacePoints(TheObject, long(np))) {
         FreeObject3D(TheObject);
