@@ -195,20 +195,24 @@ void ReadMeshBlock(Scanner &s, long limit, MeshBlock &m)
 // Puts a block into the object when it holds at least one face.
 void KeepBlock(MeshBlock &m, Object3D *obj)
 {
+    // Corners are checked again here: a later vertex count may have
+    // shortened the vertex list after the faces were read.
+    const size_t np = m.points.size();
     long kept = 0;
-    for (size_t i = 0; i < m.faces.size(); i++)
-        if (m.faceSet[i])
-            m.faces[size_t(kept++)] = m.faces[i];
+    for (size_t i = 0; i < m.faces.size(); i++) {
+        const Face3D &f = m.faces[i];
+        if (m.faceSet[i] && size_t(f.p1) < np && size_t(f.p2) < np && size_t(f.p3) < np)
+            m.faces[size_t(kept++)] = f;
+    }
     LastImportInfo3D.meshes++;
     if (kept == 0)
         return;
-    const long np = long(m.points.size());
-    if (!engine3d::ReplaceFaces(obj, kept) || !engine3d::ReplacePoints(obj, np)) {
+    if (!engine3d::ReplaceFaces(obj, kept) || !engine3d::ReplacePoints(obj, long(np))) {
         FreeObject3D(obj);
         return;
     }
     std::memcpy(obj->Face, m.faces.data(), size_t(kept) * sizeof(Face3D));
-    std::memcpy(obj->Points, m.points.data(), size_t(np) * sizeof(Point3D));
+    std::memcpy(obj->Points, m.points.data(), np * sizeof(Point3D));
 }
 
 void ImportASEFile(const char *FileName, Object3D *TheObject)

@@ -132,6 +132,12 @@ TEST_F(ImportASETest, RecordsAndCornersOutOfRangeAreNotKept)
     Import(GeomObject("Bad", mesh));
     EXPECT_EQ(obj.NumPoints, 4);
     EXPECT_EQ(obj.NumFaces, 3);
+    // A second vertex count after the faces shortens the list: faces naming
+    // the lost vertices go with them.
+    mesh.replace(mesh.find("\t\t*MESH_NUMTVERTEX"), 0, "\t\t*MESH_NUMVERTEX 3\n");
+    Import(GeomObject("Bad", mesh));
+    EXPECT_EQ(obj.NumPoints, 3);
+    EXPECT_EQ(obj.NumFaces, 1);
     FreeObject3D(&obj);
     Import("*MESH {\n*MESH_NUMVERTEX 2147483647\n*MESH_NUMFACES 99999999999\n*MESH_FACE 0: A: 0 B: 0 C: 0\n}\n");
     EXPECT_LE(obj.NumPoints, 10);

@@ -184,15 +184,16 @@ TEST_F(Render3DTest, QuickSortOrdersFarToNear)
     EXPECT_EQ(obj.Face[0].FaceType, 1);
     EXPECT_EQ(obj.Face[1].FaceType, 2);
     EXPECT_EQ(obj.Face[2].FaceType, 0);
-    obj.NumFaces = 1;
-    zSort(&obj);
-    EXPECT_EQ(obj.Face[0].FaceType, 1);
     // Set3DTextureType reaches every face of the selected object.
     SelectObject3D(&obj, &obj);
-    obj.NumFaces = 3;
     Set3DTextureType(14);
     EXPECT_EQ(obj.Face[2].FaceType, 14);
     SelectObject3D(nullptr, nullptr);
+    // One face stays in place.
+    obj.Face[0].FaceType = 1;
+    obj.NumFaces = 1;
+    zSort(&obj);
+    EXPECT_EQ(obj.Face[0].FaceType, 1);
     Set3DTextureType(1); // no object selected: nothing happens
 }
 
