@@ -3,8 +3,6 @@
 // backend.
 #include "PlatformInternal.h"
 
-#include <atomic>
-
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
@@ -256,25 +254,6 @@ int GetClientRect(HWND hWnd, RECT *rect)
         return 0;
     *rect = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     return 1;
-}
-
-namespace {
-std::atomic<long> gCursorX{0}, gCursorY{0};
-} // namespace
-
-int GetCursorPos(POINT *point)
-{
-    if (!point)
-        return 0;
-    point->x = gCursorX.load(std::memory_order_relaxed);
-    point->y = gCursorY.load(std::memory_order_relaxed);
-    return 1;
-}
-
-void PlatSetCursorPos(long x, long y)
-{
-    gCursorX.store(x, std::memory_order_relaxed);
-    gCursorY.store(y, std::memory_order_relaxed);
 }
 
 int MessageBeep(unsigned)

@@ -13,6 +13,7 @@ std::vector<int> SetOrders;
 std::vector<uint32_t> PresentTimes;
 std::vector<defZENTRIXPAGE *> PresentPages;
 long CloseAfterPresents = 0;
+std::function<void(defZENTRIXPAGE *)> OnPresent;
 
 void Reset()
 {
@@ -26,6 +27,7 @@ void Reset()
     PresentTimes.clear();
     PresentPages.clear();
     CloseAfterPresents = 0;
+    OnPresent = nullptr;
 }
 
 namespace {
@@ -78,6 +80,8 @@ void EffectBlt(HWND, HDC, defZENTRIXPAGE *page)
 {
     fake::PresentTimes.push_back(fake::Clock);
     fake::PresentPages.push_back(page);
+    if (fake::OnPresent)
+        fake::OnPresent(page);
     if (fake::CloseAfterPresents && long(fake::PresentTimes.size()) >= fake::CloseAfterPresents)
         ApplicationFin = 1;
 }
