@@ -45,6 +45,21 @@ protected:
         if (!std::filesystem::exists(data + "/objDolphin.3DS"))
             GTEST_SKIP() << "no generated data beside the test";
         ZentrixSetDataFolder(data.c_str());
+        // The start values of a fresh program (other tests play other steps).
+        Angle3DX = Angle3DZ = 0;
+        Angle3DY = 512;
+        TransX = TransY = TransZ = 0;
+        Ripple = 0;
+        RippleAngle = 0;
+        RippleMagnitude = 0;
+        RotateLights = 0;
+        GlassOfs = TextureTrans = 0;
+        Changing = 0;
+        XLR = XLG = XLB = 0;
+        YLR = YLG = YLB = 5;
+        ZLR = ZLG = ZLB = 10;
+        Brightness = 0;
+        HelixAngle = 0;
         ASSERT_TRUE(GetBackgroundPic());
         ASSERT_EQ(InitAppMemory(), 1);
         ASSERT_GT(objDolphin.NumFaces, 1000);
