@@ -1,7 +1,8 @@
 // The 3D renderer: depth sort far to near, projection, back-face test and one
 // library rasterizer per face type, lit by three coloured lights; the light
-// markers when the lights turn. Owns no buffers (the sort makes its arrays
-// anew each frame).
+// markers when the lights turn. Owns one scratch list of projected vertices,
+// grown to the largest object drawn (the sort makes its arrays anew each
+// frame).
 #include "3DStuff.h"
 #include "Engine3DPrivate.h"
 #include "General.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 double XLR = 0.0, YLR = 5.0, ZLR = 10.0;
 double XLG = 0.0, YLG = 5.0, ZLG = 10.0;
@@ -85,6 +87,10 @@ inline bool Project(const Point3D &p, int32_t cx, int32_t cy, Screen &s)
     return true;
 }
 
+// Every vertex projected once a frame; faces read their corners here.
+std::vector<Screen> ProjectedPoints;
+std::vector<uint8_t> ProjectedOk;
+
 inline int32_t FloorDiv8(int32_t v) { return v >= 0 ? v / 8 : -((-v + 7) / 8); }
 
 inline bool Usable(const Texture3D *t) { return t && t->Pixels && t->Width > 0 && t->Height > 0; }
@@ -138,14 +144,21 @@ void Draw3D(Object3D *TheObject, defZENTRIXPAGE *EffectGFXPage)
     const uint32_t numPoints = uint32_t(TheObject->NumPoints);
     const long numFaces = TheObject->NumFaces;
 
+    if (ProjectedPoints.size() < numPoints) {
+        ProjectedPoints.resize(numPoints);
+        ProjectedOk.resize(numPoints);
+    }
+    for (uint32_t k = 0; k < numPoints; k++)
+        ProjectedOk[k] = Project(pts[k], cx, cy, ProjectedPoints[k]);
+
     for (long i = 0; i < numFaces; i++) {
         const Face3D &f = TheObject->Face[i];
         if (uint32_t(f.p1) >= numPoints || uint32_t(f.p2) >= numPoints || uint32_t(f.p3) >= numPoints)
             continue;
-        const Point3D *P[3] = {&pts[f.p1], &pts[f.p2], &pts[f.p3]};
-        Screen s[3];
-        if (!Project(*P[0], cx, cy, s[0]) || !Project(*P[1], cx, cy, s[1]) || !Project(*P[2], cx, cy, s[2]))
+        if (!(ProjectedOk[f.p1] & ProjectedOk[f.p2] & ProjectedOk[f.p3]))
             continue;
+        const Point3D *P[3] = {&pts[f.p1], &pts[f.p2], &pts[f.p3]};
+        const Screen s[3] = {ProjectedPoints[f.p1], ProjectedPoints[f.p2], ProjectedPoints[f.p3]};
         const int64_t facing = int64_t(s[2].px - s[0].px) * (s[1].py - s[0].py) -
                                int64_t(s[2].py - s[0].py) * (s[1].px - s[0].px);
         if (facing <= 0)
