@@ -286,22 +286,6 @@ TEST_F(Effect3DTest, AnglesAreKeptInOneTurn)
     EXPECT_EQ(Angle3DX, 1021);
 }
 
-TEST_F(Effect3DTest, RippleAndTranslationMoveTheWorkingCopyOnly)
-{
-    Mesh(1);
-    Angle3DY = 0;
-    Ripple = 1;
-    RippleMagnitude = 3.0f;
-    RippleAngle = 1000;
-    TransY = -120;
-    Frame(1.5f);
-    EXPECT_EQ(RippleAngle, (1000 + 30) & 1023);
-    const float d = SinArray[(100 + 80 + 1000) & 1023] * 3.0f;
-    EXPECT_NEAR(work.Points[0].y, d - 120.0f, 1e-3);
-    EXPECT_NEAR(work.Points[0].z, d, 1e-3);
-    EXPECT_EQ(mesh.Points[0].y, 0.0f);
-}
-
 TEST_F(Effect3DTest, LightsTurnByTheirStepsAndKeepTheirLength)
 {
     ASSERT_EQ(AllocateGeneralMemory(), 1);
@@ -323,16 +307,6 @@ TEST_F(Effect3DTest, LightsTurnByTheirStepsAndKeepTheirLength)
     // Three different steps: three different directions.
     EXPECT_GT(std::fabs(XLR - XLG) + std::fabs(ZLR - ZLG), 0.5);
     EXPECT_GT(std::fabs(XLG - XLB) + std::fabs(ZLG - ZLB), 0.5);
-    // One step of the red light by hand, from the start direction.
-    XLR = 0;
-    YLR = 5;
-    ZLR = 10;
-    TurnLights();
-    const double s = GeneralSinTable[50], c = GeneralCosTable[50];
-    const double x1 = -10 * s, z1 = 10 * c, y1 = x1 * s + 5 * c;
-    EXPECT_NEAR(XLR, x1 * c - 5 * s, 1e-9);
-    EXPECT_NEAR(ZLR, z1 * c - y1 * s, 1e-9);
-    EXPECT_NEAR(YLR, z1 * s + y1 * c, 1e-9);
     XLR = saved[0], YLR = saved[1], ZLR = saved[2], XLG = saved[3], YLG = saved[4], ZLG = saved[5];
     XLB = saved[6], YLB = saved[7], ZLB = saved[8];
     FreeGeneralMemory();
@@ -384,29 +358,6 @@ TEST(Effect3DMemory, MissingMeshesLeaveEmptyMeshesThatDrawNothingAndFreeingTwice
     TransY = 0;
     ZentrixSetDataFolder(nullptr);
     std::remove(empty.c_str());
-}
-
-TEST(Effect3DMemory, MeshesFromFilesGetWorkingCopiesOfTheirSize)
-{
-    const std::string dir = ScratchFile("data");
-    ASSERT_EQ(std::system(("mkdir -p '" + dir + "'").c_str()), 0);
-    WriteBytes(dir + "/objMan.3DS",
-               Chunks().Start().Begin(0x4000).Name("Man").Begin(0x4100).Vertices(TetraXYZ()).Faces(TetraFaces())
-                   .End().End().Finish());
-    WriteBytes(dir + "/objDolphin.3DS", {});   // empty: an empty mesh
-    ZentrixSetDataFolder(dir.c_str());
-    ASSERT_EQ(Allocate3DMemory(), 1);
-    EXPECT_EQ(objDolphin.NumFaces, 0);
-    EXPECT_EQ(objMan.NumPoints, 4);
-    EXPECT_EQ(objMan.NumFaces, 4);
-    EXPECT_EQ(objManTemp.NumPoints, 4);
-    EXPECT_EQ(objManTemp.NumFaces, 4);
-    EXPECT_NE(objManTemp.Face, nullptr);
-    Free3DMemory();
-    ZentrixSetDataFolder(nullptr);
-    std::remove((dir + "/objMan.3DS").c_str());
-    std::remove((dir + "/objDolphin.3DS").c_str());
-    std::remove(dir.c_str());
 }
 
 } // namespace
