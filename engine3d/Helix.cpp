@@ -36,6 +36,8 @@ int AllocateHelixMemory()
 
 int InitializeHelix(defZENTRIXPAGE * /*EffectGFXPage*/)
 {
+    // A second initialisation loads the sprite afresh instead of leaking it.
+    FreeSprite32(&HelixSprite);
     HelixSprite.BPP = 32;
     LoadSprite32("Data\\Sprite.raw", kSpriteSize, kSpriteSize, &HelixSprite);
     if (!HelixPoints)

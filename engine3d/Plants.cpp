@@ -24,7 +24,7 @@ long TreeAngle = 0;
 namespace {
 
 constexpr long kTurn = kGeneralTurn;   // 5760 table steps a turn
-constexpr long kGrowBy = 100;
+constexpr long kFirstLines = 100;
 // The tree itself is about ten generations deep; a path that goes on past
 // this (a scale of 1 or more) ends in a leaf, so the recursion stays shallow.
 constexpr int kMaxTreeDepth = 48;
@@ -274,14 +274,16 @@ void TransformTree3D(long AngleX, long AngleY, float x1, float y1, float z1, flo
 int PushLine3D(long x1, long y1, long z1, long x2, long y2, long z2, long Color)
 {
     // One entry is always kept spare, as the list has always been grown.
+    // The list doubles (from 100) up to its capacity.
     if (TreeLinesUsed >= LinesAllocated - 1) {
-        if (LinesAllocated + kGrowBy > kMaxTreeLines)
+        if (LinesAllocated >= kMaxTreeLines)
             return 0;
-        void *grown = std::realloc(TreeLines, size_t(LinesAllocated + kGrowBy) * sizeof(TagTTree));
+        const long size = LinesAllocated ? std::min(2 * LinesAllocated, kMaxTreeLines) : kFirstLines;
+        void *grown = std::realloc(TreeLines, size_t(size) * sizeof(TagTTree));
         if (!grown)
             return 0;
         TreeLines = static_cast<TagTTree *>(grown);
-        LinesAllocated += kGrowBy;
+        LinesAllocated = size;
     }
     TreeLines[TreeLinesUsed++] = TagTTree{int32_t(x1), int32_t(y1), int32_t(z1), int32_t(x2), int32_t(y2),
                                           int32_t(z2), int32_t(Color)};

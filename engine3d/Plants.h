@@ -16,9 +16,9 @@ struct TagTTree {
     int32_t Color;
 };
 
-// The most segments the generator keeps; the full tree needs far fewer. A
+// The most segments the generator keeps, eight times what the tree needs. A
 // generator asked for more stops where the list is full.
-constexpr long kMaxTreeLines = 1L << 20;
+constexpr long kMaxTreeLines = 1L << 16;
 
 extern TagTTree *TreeLines;       // generated segments, in generation order
 extern long LinesAllocated;       // capacity of TreeLines
