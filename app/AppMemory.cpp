@@ -5,6 +5,7 @@
 // Each module's calls go into the three lists below, in the fixed orders
 // given beside them.
 #include "Gen32.h"
+#include "3DStuff.h"
 #include "BumpyEffect.h"
 #include "Feedback.h"
 #include "FireEffect.h"
@@ -36,6 +37,8 @@ int InitAppMemory()
     if (!AllocateBumpyMemory())
         return 0;
     if (!AllocateLenzMemory())
+        return 0;
+    if (!Allocate3DMemory())
         return 0;
     if (!AllocateRndFireMemory())
         return 0;
@@ -85,6 +88,7 @@ int InitAppMemory()
     InitializeWater();
     InitializeBumpy();
     InitializeLenz();
+    Initialize3D();
     InitializeRndFire();
     InitializeFire();
     InitializeLand();
@@ -108,6 +112,7 @@ void QuitAppMemory()
     FreeWaterMemory();
     FreeBumpyMemory();
     FreeLenzMemory();
+    Free3DMemory();
     FreeRndFireMemory();
     FreeFireMemory();
     FreeLandMemory();

@@ -125,6 +125,12 @@ int GetClientRect(HWND hWnd, RECT *rect);
 // A short note on stderr (there is no beep).
 int MessageBeep(unsigned type);
 
+// The cursor's position on the screen; 1. The window thread keeps it from
+// the mouse events it translates, so any thread may ask. Headless: where
+// PlatSetCursorPos put it (0, 0 at start).
+int GetCursorPos(POINT *point);
+void PlatSetCursorPos(long x, long y);
+
 // Shows a message box (stderr as well; headless: stderr only). Returns 1.
 int MessageBoxA(HWND owner, const char *text, const char *caption, unsigned type);
 // Queues a message for the window procedure; callable from any thread.

@@ -15,6 +15,11 @@ typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 
+// A position on the screen.
+struct POINT {
+    long x, y;
+};
+
 // Window messages.
 constexpr unsigned WM_DESTROY     = 0x0002;
 constexpr unsigned WM_PAINT       = 0x000F;

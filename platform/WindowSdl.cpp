@@ -90,8 +90,12 @@ bool Translate(const SDL_Event &ev, MSG *msg)
         msg->message = WM_KEYDOWN;
         msg->lParam = 1;
         return msg->wParam != 0;
+    case SDL_MOUSEMOTION:
+        PlatSetCursorPos(ev.motion.x, ev.motion.y);
+        return false;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+        PlatSetCursorPos(ev.button.x, ev.button.y);
         if (ev.button.button != SDL_BUTTON_LEFT)
             return false;
         msg->message = ev.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP;
