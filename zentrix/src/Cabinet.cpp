@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <list>
 #include <string>
 
 #include <fcntl.h>
@@ -305,15 +306,17 @@ int Notify(int type, Extraction *x)
 }
 
 // Opens the rest of a set beside the first cabinet; false when one is
-// missing (the files that need it then fail).
-bool JoinSet(mscab_decompressor *d, mscabd_cabinet *first, const std::string &folder)
+// missing (the files that need it then fail). The decompressor keeps the
+// name pointers, so `names` holds them until the set is closed.
+bool JoinSet(mscab_decompressor *d, mscabd_cabinet *first, const std::string &folder, std::list<std::string> *names)
 {
     mscabd_cabinet *last = first;
     for (int guard = 0; guard < 256 && (last->flags & MSCAB_HDR_NEXTCAB) && last->nextname; guard++) {
         char path[4096];
         if (!ZentrixMemberPath(folder.c_str(), last->nextname, path, sizeof(path)))
             return false;
-        mscabd_cabinet *next = d->open(d, path);
+        names->push_back(path);
+        mscabd_cabinet *next = d->open(d, names->back().c_str());
         if (!next)
             return false;
         if (d->append(d, last, next) != MSPACK_ERR_OK) {
@@ -367,7 +370,8 @@ uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir)
     }
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const bool wholeSet = JoinSet(d, cab, folder);
+    std::list<std::string> setNames;
+    const bool wholeSet = JoinSet(d, cab, folder, &setNames);
 
     mkdir(gTargetDir.c_str(), 0777);
     int firstError = kNone;
