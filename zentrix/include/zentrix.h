@@ -416,9 +416,11 @@ ZENTRIX_API void     DeleteSplash(void);
    separator; * and ? in the last part, matched without regard to case),
    each compressed with the library's sliding-window coder (4096-byte
    window, matches of 3 to 128 bytes). File names go through the data-folder
-   mapping above. Files of 4 GiB or more are stored as empty members.
-   CompressFiles reports only a failure to create the archive (a message
-   box titled "GetLastError", on stderr without a display). */
+   mapping above. Subfolders, the archive itself, names of 128 bytes or
+   more and files that would take the archive past 4 GiB are left out; a
+   file that can't be read is stored as an empty member (it won't decode).
+   CompressFiles reports only a failure to create or write the archive
+   (the text the original showed in a box titled "GetLastError", on stderr). */
 ZENTRIX_API void     CompressFiles(const char *Pattern, const char *ArchiveName);
 /* 1 when the archive opened and its directory is sound: the member count
    matches the members, names fit, every stream lies inside the file.
