@@ -419,8 +419,8 @@ ZENTRIX_API void     DeleteSplash(void);
    mapping above. Subfolders, the archive itself, names of 128 bytes or
    more and files that would take the archive past 4 GiB are left out; a
    file that can't be read is stored as an empty member (it won't decode).
-   CompressFiles reports only a failure to create or write the archive
-   (the text the original showed in a box titled "GetLastError", on stderr). */
+   CompressFiles reports only a failure to create or write the archive,
+   as one line on stderr headed "GetLastError:". */
 ZENTRIX_API void     CompressFiles(const char *Pattern, const char *ArchiveName);
 /* 1 when the archive opened and its directory is sound: the member count
    matches the members, names fit, every stream lies inside the file.
@@ -477,8 +477,10 @@ ZENTRIX_API char *ZentrixMemberPath(const char *Dir, const char *Name, char *Out
    names are created. Each file is written under a temporary name and
    renamed when complete, then gets the cabinet's date and time (local
    time) and its read-only flag (hidden, system and archive have no
-   counterpart here). The next cabinets of a set are looked for beside the
-   first; files that need a missing one fail, the others are extracted.
+   counterpart here). The other cabinets of a set (earlier and later) are
+   looked for beside the one given, under the names it records; files that
+   need a missing one fail ("Cabinet not found"), the others are extracted.
+   A file that fails leaves nothing under its name; the rest go on.
    1 when every file was extracted, else 0 with a text for GetCABError. */
 ZENTRIX_API uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir);
 /* Copies the last error text, terminated, into Buffer (256 bytes at least);

@@ -305,27 +305,45 @@ int Notify(int type, Extraction *x)
     return 0;
 }
 
-// Opens the rest of a set beside the first cabinet; false when one is
-// missing (the files that need it then fail). The decompressor keeps the
-// name pointers, so `names` holds them until the set is closed.
-bool JoinSet(mscab_decompressor *d, mscabd_cabinet *first, const std::string &folder, std::list<std::string> *names)
+// Opens the other cabinets of a set, the earlier ones and the later ones,
+// from the folder of the one given; *first becomes the set's first cabinet.
+// False when one is missing (the files that need it then fail). The
+// decompressor keeps the name pointers, so `names` holds them until the set
+// is closed.
+bool JoinSet(mscab_decompressor *d, mscabd_cabinet **first, const std::string &folder,
+             std::list<std::string> *names)
 {
-    mscabd_cabinet *last = first;
-    for (int guard = 0; guard < 256 && (last->flags & MSCAB_HDR_NEXTCAB) && last->nextname; guard++) {
-        char path[4096];
-        if (!ZentrixMemberPath(folder.c_str(), last->nextname, path, sizeof(path)))
-            return false;
-        names->push_back(path);
-        mscabd_cabinet *next = d->open(d, names->back().c_str());
-        if (!next)
-            return false;
-        if (d->append(d, last, next) != MSPACK_ERR_OK) {
-            d->close(d, next);
-            return false;
+    bool whole = true;
+    for (int backwards = 1; backwards >= 0; backwards--) {
+        mscabd_cabinet *end = *first;
+        if (!backwards)
+            while (end->nextcab)
+                end = end->nextcab;
+        for (int guard = 0; guard < 256; guard++) {
+            const int flag = backwards ? MSCAB_HDR_PREVCAB : MSCAB_HDR_NEXTCAB;
+            const char *name = backwards ? end->prevname : end->nextname;
+            if (!(end->flags & flag))
+                break;
+            char path[4096];
+            mscabd_cabinet *other = nullptr;
+            if (name && ZentrixMemberPath(folder.c_str(), name, path, sizeof(path))) {
+                names->push_back(path);
+                other = d->open(d, names->back().c_str());
+            }
+            if (other && (backwards ? d->prepend(d, end, other) : d->append(d, end, other)) != MSPACK_ERR_OK) {
+                d->close(d, other);
+                other = nullptr;
+            }
+            if (!other) {
+                whole = false;
+                break;
+            }
+            end = other;
         }
-        last = next;
+        if (backwards)
+            *first = end;
     }
-    return !(last->flags & MSCAB_HDR_NEXTCAB);
+    return whole;
 }
 
 } // namespace
@@ -371,7 +389,7 @@ uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir)
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::list<std::string> setNames;
-    const bool wholeSet = JoinSet(d, cab, folder, &setNames);
+    const bool wholeSet = JoinSet(d, &cab, folder, &setNames);
 
     mkdir(gTargetDir.c_str(), 0777);
     int firstError = kNone;
@@ -387,7 +405,7 @@ uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir)
             const int result = d->extract(d, const_cast<mscabd_file *>(file), x.tempPath.c_str());
             if (result == MSPACK_ERR_OPEN)
                 code = kTargetFile; // the cabinets are open: it is the target that failed
-            else if (result == MSPACK_ERR_DATAFORMAT && !wholeSet)
+            else if ((result == MSPACK_ERR_DATAFORMAT || result == MSPACK_ERR_DECRUNCH) && !wholeSet)
                 code = kCabinetNotFound; // the file runs into a cabinet that isn't there
             else
                 code = CodeOfMspackError(result);
