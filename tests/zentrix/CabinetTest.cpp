@@ -194,7 +194,6 @@ TEST_P(CabinetLikeCabextract, SameFilesSizesContentsAndDates)
     }
     const std::string ours = Fresh("ours"), theirs = Fresh("theirs");
     ASSERT_EQ(DecompressCAB(cab.c_str(), ours.c_str()), 1u) << ErrorText();
-    EXPECT_EQ(ErrorText(), "No error");
     // Names in 8-bit code pages are taken as ISO-8859-1 and written in UTF-8.
     ASSERT_EQ(std::system(("LC_ALL=C.UTF-8 cabextract -q -e ISO-8859-1 -d '" + theirs + "' '" + cab + "' >/dev/null 2>&1").c_str()), 0)
         << "cabextract (Debian package cabextract) is needed";

@@ -40,9 +40,9 @@ constexpr uint32_t kNameBytes = 128;   // member name with its terminator
 constexpr uint32_t kFolderBytes = 144; // directory part with its terminator
 constexpr uint32_t kLabelBytes = 128;
 constexpr uint32_t kCountOffset = 20;
-// The smallest member: five chunk headers, a name and a folder of one byte,
-// the eight bytes of sizes and the two-byte empty stream.
-constexpr uint32_t kMinMemberBytes = 5 * 8 + 2 + 8 + 2;
+// The smallest member: five chunk headers, a name and a folder of one byte
+// and the eight bytes of sizes (an unreadable file has no stream at all).
+constexpr uint32_t kMinMemberBytes = 5 * 8 + 1 + 1 + 8;
 
 std::string HostPath(const char *name)
 {

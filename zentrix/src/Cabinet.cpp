@@ -424,8 +424,7 @@ uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir)
         SetErrorCode(firstError);
         return 0;
     }
-    SetErrorCode(kNone);
-    return 1;
+    return 1; // the text of an earlier failure stays, as "last error" says
 }
 
 uint32_t GetCABError(char *Buffer)
