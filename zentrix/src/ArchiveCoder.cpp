@@ -10,6 +10,10 @@
 #include <cstring>
 #include <memory>
 
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "the match search compares 8 bytes at a time as little-endian words"
+#endif
+
 namespace zentrix {
 namespace {
 
@@ -101,11 +105,23 @@ struct Compressor {
     int Search(int cur, int *matchPos)
     {
         int best = 0;
+        const uint8_t *b = window + cur;
         for (int pos = head[HashAt(cur)]; pos != kNone; pos = next[pos]) {
-            const uint8_t *a = window + pos, *b = window + cur;
+            const uint8_t *a = window + pos;
+            // Only a longer match counts: one that differs at `best` can't be.
+            if (a[best] != b[best])
+                continue;
             int len = 0;
-            while (len < kMaxMatch && a[len] == b[len])
-                len++;
+            while (len + 8 <= kMaxMatch) {
+                uint64_t x, y;
+                std::memcpy(&x, a + len, 8);
+                std::memcpy(&y, b + len, 8);
+                if (x != y) {
+                    len += __builtin_ctzll(x ^ y) / 8; // first differing byte (little-endian)
+                    break;
+                }
+                len += 8;
+            }
             if (len > best) {
                 best = len;
                 *matchPos = pos;
