@@ -1,0 +1,333 @@
+// musicmeter: renders the soundtrack through libopenmpt at 48 kHz (no
+// dither) and prints, per timeline step, the planned energy and the median
+// short-term loudness; then the integrated loudness, loudness range, true
+// peak, the plan correlation and the spectrum's balance. Optionally draws
+// the loudness over time as a PNG and measures each part of the mix alone.
+//
+//   musicmeter [--module FILE.it] [--png FILE.png] [--parts FROM_ORDER TO_ORDER]
+//
+// Without --module it composes the module in memory, as datagen would.
+#include "Music.h"
+#include "MusicLoudness.h"
+#include "MusicScore.h"
+#include "PngWrite.h"
+
+#include <libopenmpt/libopenmpt.h>
+#include <libopenmpt/libopenmpt_ext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+openmpt_module_ext *Load(const std::vector<uint8_t> &bytes)
+{
+    openmpt_module_ext *m = openmpt_module_ext_create_from_memory(bytes.data(), bytes.size(), nullptr, nullptr,
+                                                                  nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (m)
+        openmpt_module_ctl_set_integer(openmpt_module_ext_get_module(m), "dither", 0);
+    return m;
+}
+
+// Renders from the current position for at most `seconds` (or to the song's end).
+std::vector<float> Render(openmpt_module *m, double seconds)
+{
+    std::vector<float> out;
+    std::vector<float> buf(2 * 4800);
+    const size_t limit = size_t(seconds * kLoudnessRate);
+    while (out.size() / 2 < limit) {
+        const size_t n = openmpt_module_read_interleaved_float_stereo(m, kLoudnessRate, 4800, buf.data());
+        if (n == 0)
+            break;
+        out.insert(out.end(), buf.begin(), buf.begin() + std::ptrdiff_t(2 * n));
+    }
+    out.resize(std::min(out.size(), 2 * limit));
+    return out;
+}
+
+// RBJ cookbook biquads, direct form I.
+struct Filter {
+    double b0, b1, b2, a1, a2, x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    double Run(double x)
+    {
+        const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+};
+
+Filter Pass(bool high, double hz, double q)
+{
+    const double w = 2.0 * 3.14159265358979323846 * hz / kLoudnessRate;
+    const double c = std::cos(w), alpha = std::sin(w) / (2.0 * q), a0 = 1.0 + alpha;
+    Filter f{};
+    if (high) {
+        f.b0 = (1.0 + c) / 2.0 / a0;
+        f.b1 = -(1.0 + c) / a0;
+    } else {
+        f.b0 = (1.0 - c) / 2.0 / a0;
+        f.b1 = (1.0 - c) / a0;
+    }
+    f.b2 = f.b0;
+    f.a1 = -2.0 * c / a0;
+    f.a2 = (1.0 - alpha) / a0;
+    return f;
+}
+
+// Energy of the mono mix above `hz` (fourth-order Butterworth high-pass)
+// relative to its whole energy, in dB; below `hz` when `high` is false.
+double BandShare(const std::vector<float> &stereo, double lowHz, double highHz)
+{
+    Filter f[4] = {Pass(true, lowHz, 0.5412), Pass(true, lowHz, 1.3066), Pass(false, highHz, 0.5412),
+                   Pass(false, highHz, 1.3066)};
+    double all = 0, band = 0;
+    for (size_t n = 0; n + 1 < stereo.size(); n += 2) {
+        const double x = 0.5 * (double(stereo[n]) + double(stereo[n + 1]));
+        double y = x;
+        if (lowHz > 0)
+            y = f[1].Run(f[0].Run(y));
+        if (highHz < kLoudnessRate / 2)
+            y = f[3].Run(f[2].Run(y));
+        all += x * x;
+        band += y * y;
+    }
+    return 10.0 * std::log10(std::max(band, 1e-30) / std::max(all, 1e-30));
+}
+
+std::string Position(double seconds)
+{
+    const int row = int(std::floor(seconds / MusicSeconds(1) + 0.5));
+    char b[16];
+    std::snprintf(b, sizeof b, "%d:%02d", row / kMusicRowsPerOrder, row % kMusicRowsPerOrder);
+    return b;
+}
+
+// ---- the loudness picture ---------------------------------------------------
+
+struct Canvas {
+    int w, h;
+    std::vector<uint8_t> rgb;
+    void Dot(int x, int y, uint32_t c)
+    {
+        if (x < 0 || y < 0 || x >= w || y >= h)
+            return;
+        uint8_t *p = &rgb[(size_t(y) * size_t(w) + size_t(x)) * 3];
+        p[0] = uint8_t(c >> 16);
+        p[1] = uint8_t(c >> 8);
+        p[2] = uint8_t(c);
+    }
+    void Line(int x0, int y0, int x1, int y1, uint32_t c)
+    {
+        const int n = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+        for (int i = 0; i <= n; ++i)
+            Dot(x0 + (n ? (x1 - x0) * i / n : 0), y0 + (n ? (y1 - y0) * i / n : 0), c);
+    }
+    // Digits, minus and colon from a 3 x 5 font, scaled by `s`.
+    void Text(int x, int y, const std::string &t, uint32_t c, int s = 2)
+    {
+        static const char *const kGlyphs[12] = {"111101101101111", "010110010010111", "111001111100111",
+                                                "111001111001111", "101101111001001", "111100111001111",
+                                                "111100111101111", "111001001001001", "111101111101111",
+                                                "111101111001111", "000000111000000", "000010000010000"};
+        for (char ch : t) {
+            const int g = ch == '-' ? 10 : ch == ':' ? 11 : ch >= '0' && ch <= '9' ? ch - '0' : -1;
+            if (g >= 0)
+                for (int i = 0; i < 15; ++i)
+                    if (kGlyphs[g][i] == '1')
+                        for (int dy = 0; dy < s; ++dy)
+                            for (int dx = 0; dx < s; ++dx)
+                                Dot(x + (i % 3) * s + dx, y + (i / 3) * s + dy, c);
+            x += 4 * s;
+        }
+    }
+};
+
+// Short-term loudness (white) from -40 to -5 LUFS over the song, the plan's
+// energy as a stepped line (orange, 1 at the bottom band to 5 at the top),
+// step boundaries (blue), orders every 8 (dark grey), 5 LU grid lines.
+bool DrawPicture(const LoudnessReport &r, const std::vector<StepLoudness> &steps, const std::string &path)
+{
+    Canvas c{1600, 500, {}};
+    c.rgb.assign(size_t(c.w) * size_t(c.h) * 3, 16);
+    const int left = 50, top = 20, right = c.w - 10, bottom = c.h - 30;
+    const double seconds = steps.back().to;
+    const auto X = [&](double s) { return left + int(s / seconds * (right - left)); };
+    const auto Y = [&](double lufs) {
+        const double t = std::clamp((lufs + 40.0) / 35.0, 0.0, 1.0);
+        return bottom - int(t * (bottom - top));
+    };
+    for (int l = -40; l <= -5; l += 5) {
+        c.Line(left, Y(l), right, Y(l), l % 10 ? 0x282828 : 0x404040);
+        if (l % 10 == 0)
+            c.Text(4, Y(l) - 5, std::to_string(l), 0xA0A0A0);
+    }
+    for (int o = 0; o <= kMusicSongOrders; o += 8) {
+        const double s = MusicSeconds(o * kMusicRowsPerOrder);
+        c.Line(X(s), bottom, X(s), bottom + 6, 0xA0A0A0);
+        c.Text(X(s) - 4, bottom + 10, std::to_string(o), 0xA0A0A0);
+    }
+    for (const StepLoudness &s : steps)
+        c.Line(X(s.from), top, X(s.from), bottom, 0x2050A0);
+    // the plan: energy e drawn at the loudness it aims for
+    for (const StepLoudness &s : steps) {
+        const int y = Y(-28.0 + 3.5 * s.energy);
+        c.Line(X(s.from), y, X(s.to), y, 0xE08020);
+        c.Line(X(s.from), y + 1, X(s.to), y + 1, 0xE08020);
+    }
+    int px = -1, py = 0;
+    for (size_t i = 0; i < r.shortTerm.size(); ++i) {
+        const double s = double(i + 1) / 10.0;
+        if (s > seconds)
+            break;
+        const int x = X(s), y = Y(r.shortTerm[i]);
+        if (px >= 0)
+            c.Line(px, py, x, y, 0xF0F0F0);
+        px = x;
+        py = y;
+    }
+    return WritePngRgb(path, c.rgb.data(), c.w, c.h);
+}
+
+// ---- parts of the mix -------------------------------------------------------
+
+struct Part {
+    const char *name;
+    std::vector<int> channels;
+};
+
+void MeasureParts(const std::vector<uint8_t> &bytes, int fromOrder, int toOrder)
+{
+    static const Part kParts[] = {
+        {"kick", {kChKick}},  {"snare, clap", {kChSnare}}, {"hats", {kChHat}},
+        {"perc", {kChPerc}},  {"bass", {kChBass}},         {"pads", {kChPad1, kChPad2, kChPad3}},
+        {"keys", {kChKeys1, kChKeys2, kChKeys3}},          {"lead, echo", {kChLead, kChEcho}},
+        {"arp, bell", {kChArp, kChBell}},                  {"crash, fx", {kChCrash, kChFx}},
+    };
+    std::printf("\nparts alone, orders %d to %d (mean K-weighted loudness, sample peak):\n", fromOrder, toOrder);
+    const double seconds = MusicSeconds((toOrder - fromOrder + 1) * kMusicRowsPerOrder);
+    for (const Part &p : kParts) {
+        openmpt_module_ext *m = Load(bytes);
+        openmpt_module_ext_interface_interactive it{};
+        if (!m || !openmpt_module_ext_get_interface(m, LIBOPENMPT_EXT_C_INTERFACE_INTERACTIVE, &it, sizeof it)) {
+            std::fprintf(stderr, "musicmeter: no interactive interface\n");
+            return;
+        }
+        for (int ch = 0; ch < kChCount; ++ch)
+            it.set_channel_mute_status(m, ch, std::find(p.channels.begin(), p.channels.end(), ch) == p.channels.end());
+        openmpt_module *mod = openmpt_module_ext_get_module(m);
+        openmpt_module_set_position_order_row(mod, fromOrder, 0);
+        const std::vector<float> audio = Render(mod, seconds);
+        const LoudnessReport r = MeasureLoudness(audio);
+        double power = 0;
+        size_t n = 0;
+        for (double st : r.shortTerm)
+            if (st > -70) {
+                power += std::pow(10.0, st / 10.0);
+                ++n;
+            }
+        std::printf("  %-12s %7.1f LUFS  %6.1f dBFS\n", p.name, n ? 10.0 * std::log10(power / double(n)) : -120.0,
+                    r.samplePeak);
+        openmpt_module_ext_destroy(m);
+    }
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: musicmeter [--module FILE.it] [--png FILE.png] [--parts FROM_ORDER TO_ORDER]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string modulePath, pngPath;
+    int partsFrom = -1, partsTo = -1;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--module") && i + 1 < argc)
+            modulePath = argv[++i];
+        else if (!std::strcmp(argv[i], "--png") && i + 1 < argc)
+            pngPath = argv[++i];
+        else if (!std::strcmp(argv[i], "--parts") && i + 2 < argc) {
+            partsFrom = std::atoi(argv[++i]);
+            partsTo = std::atoi(argv[++i]);
+        } else
+            return Usage();
+    }
+    std::vector<uint8_t> bytes;
+    if (modulePath.empty()) {
+        std::string error;
+        if (!BuildSoundtrack(bytes, error)) {
+            std::fprintf(stderr, "musicmeter: cannot build the module: %s\n", error.c_str());
+            return 1;
+        }
+    } else {
+        std::ifstream f(modulePath, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+        if (bytes.empty()) {
+            std::fprintf(stderr, "musicmeter: cannot read %s\n", modulePath.c_str());
+            return 1;
+        }
+    }
+    openmpt_module_ext *m = Load(bytes);
+    if (!m) {
+        std::fprintf(stderr, "musicmeter: the module does not load\n");
+        return 1;
+    }
+    const std::vector<float> audio = Render(openmpt_module_ext_get_module(m), 3600.0);
+    openmpt_module_ext_destroy(m);
+    const LoudnessReport r = MeasureLoudness(audio);
+    const std::vector<StepLoudness> steps = MeasureSteps(r);
+
+    std::printf("step  from    to      seconds  energy  loudness (median short-term LUFS)  sample peak (dBFS)\n");
+    for (const StepLoudness &s : steps) {
+        double peak = 1e-9;
+        for (size_t i = size_t(s.from * kLoudnessRate) * 2; i < size_t(s.to * kLoudnessRate) * 2 && i < audio.size(); ++i)
+            peak = std::max(peak, double(std::fabs(audio[i])));
+        std::printf("%4d  %-6s  %-6s  %6.2f   %4d    %6.1f   %6.1f%s\n", s.step, Position(s.from).c_str(),
+                    Position(s.to).c_str(), s.to - s.from, s.energy, s.loudness, 20.0 * std::log10(peak),
+                    s.to - s.from < 5.0 ? "  (short)" : "");
+    }
+    double quiet = 0, loud = -120;
+    bool first = true;
+    for (const StepLoudness &s : steps)
+        if (s.to - s.from >= 5.0) {
+            quiet = first ? s.loudness : std::min(quiet, s.loudness);
+            loud = std::max(loud, s.loudness);
+            first = false;
+        }
+    size_t peakAt = 0;
+    for (size_t i = 0; i < audio.size(); ++i)
+        if (std::fabs(audio[i]) > std::fabs(audio[peakAt]))
+            peakAt = i;
+    std::printf("\nrendered %.2f s; the sample peak is at %s\n", double(audio.size() / 2) / kLoudnessRate,
+                Position(double(peakAt / 2) / kLoudnessRate).c_str());
+    std::printf("integrated %.1f LUFS, loudness range %.1f LU, true peak %.2f dBTP, sample peak %.2f dBFS\n",
+                r.integrated, r.range, r.truePeak, r.samplePeak);
+    std::printf("steps of 5 s or more: quietest %.1f LUFS, loudest %.1f LUFS, rank correlation with the plan %.3f\n",
+                quiet, loud, PlanCorrelation(steps, 5.0));
+    std::printf("spectrum (share of the mono energy): below 200 Hz %.1f dB, 200 Hz-1 kHz %.1f dB, 1-5 kHz %.1f dB, "
+                "5-16 kHz %.1f dB, above 16 kHz %.1f dB\n",
+                BandShare(audio, 0, 200), BandShare(audio, 200, 1000), BandShare(audio, 1000, 5000),
+                BandShare(audio, 5000, 16000), BandShare(audio, 16000, kLoudnessRate));
+    if (!pngPath.empty()) {
+        if (!DrawPicture(r, steps, pngPath)) {
+            std::fprintf(stderr, "musicmeter: cannot write %s\n", pngPath.c_str());
+            return 1;
+        }
+        std::printf("picture: %s\n", pngPath.c_str());
+    }
+    if (partsFrom >= 0)
+        MeasureParts(bytes, partsFrom, std::max(partsFrom, partsTo));
+    return 0;
+}
