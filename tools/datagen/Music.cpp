@@ -793,6 +793,8 @@ void SetUpChannels(ItModule &m)
 
 } // namespace
 
+const char *MusicHarmony(int order) { return order >= 0 && order < kMusicOrders ? kHarmony[order] : ""; }
+
 bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
 {
     ItModule m;

@@ -34,6 +34,9 @@ constexpr int MusicRowOf(int position) { return position / 100 * kMusicRowsPerOr
 // Seconds from the start of the song to a global row (rows last 2.5 * speed / tempo s).
 constexpr double MusicSeconds(int globalRow) { return globalRow * 2.5 * kMusicSpeed / kMusicTempo; }
 
+// The chords of an order, one a bar ("Dm Bb F C"); empty outside the song.
+const char *MusicHarmony(int order);
+
 // Composes the soundtrack and serialises it. False, with the reason in
 // `error`, only if the module breaks a limit of the format.
 bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error);

@@ -119,7 +119,35 @@ double TruePeak(const std::vector<float> &stereo)
 
 double Db(double v) { return v > 0 ? 20.0 * std::log10(v) : -120.0; }
 
+// Butterworth sections (RBJ cookbook) at 48 kHz.
+Biquad Pass(bool high, double hz, double q)
+{
+    const double w = 2.0 * 3.14159265358979323846 * hz / kLoudnessRate;
+    const double c = std::cos(w), alpha = std::sin(w) / (2.0 * q), a0 = 1.0 + alpha;
+    const double b0 = (high ? (1.0 + c) : (1.0 - c)) / 2.0 / a0;
+    return Biquad{b0, high ? -2.0 * b0 : 2.0 * b0, b0, -2.0 * c / a0, (1.0 - alpha) / a0};
+}
+
 } // namespace
+
+double BandEnergyShare(const std::vector<float> &stereo, double lowHz, double highHz)
+{
+    Biquad f[4] = {Pass(true, lowHz > 0 ? lowHz : 1.0, 0.5412), Pass(true, lowHz > 0 ? lowHz : 1.0, 1.3066),
+                   Pass(false, highHz, 0.5412), Pass(false, highHz, 1.3066)};
+    const bool highEdge = highHz < kLoudnessRate / 2;
+    double all = 0, band = 0;
+    for (size_t n = 0; n + 1 < stereo.size(); n += 2) {
+        const double x = 0.5 * (double(stereo[n]) + double(stereo[n + 1]));
+        double y = x;
+        if (lowHz > 0)
+            y = f[1].Run(f[0].Run(y));
+        if (highEdge)
+            y = f[3].Run(f[2].Run(y));
+        all += x * x;
+        band += y * y;
+    }
+    return 10.0 * std::log10(std::max(band, 1e-30) / std::max(all, 1e-30));
+}
 
 LoudnessReport MeasureLoudness(const std::vector<float> &stereo)
 {

@@ -25,6 +25,11 @@ double ShortTermAt(const LoudnessReport &r, double seconds);
 // Median of the short-term values whose windows end inside [from, to) seconds.
 double MedianShortTerm(const LoudnessReport &r, double from, double to);
 
+// Energy of the mono mix between `lowHz` and `highHz` (fourth-order
+// Butterworth edges; 0 or the Nyquist frequency leave that edge open)
+// relative to its whole energy, in dB.
+double BandEnergyShare(const std::vector<float> &stereo, double lowHz, double highHz);
+
 // One timeline step as heard: start and end in seconds, planned energy, median loudness.
 struct StepLoudness {
     int step;      // 1-based, as the timeline counts

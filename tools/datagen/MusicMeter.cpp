@@ -52,58 +52,6 @@ std::vector<float> Render(openmpt_module *m, double seconds)
     return out;
 }
 
-// RBJ cookbook biquads, direct form I.
-struct Filter {
-    double b0, b1, b2, a1, a2, x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    double Run(double x)
-    {
-        const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        return y;
-    }
-};
-
-Filter Pass(bool high, double hz, double q)
-{
-    const double w = 2.0 * 3.14159265358979323846 * hz / kLoudnessRate;
-    const double c = std::cos(w), alpha = std::sin(w) / (2.0 * q), a0 = 1.0 + alpha;
-    Filter f{};
-    if (high) {
-        f.b0 = (1.0 + c) / 2.0 / a0;
-        f.b1 = -(1.0 + c) / a0;
-    } else {
-        f.b0 = (1.0 - c) / 2.0 / a0;
-        f.b1 = (1.0 - c) / a0;
-    }
-    f.b2 = f.b0;
-    f.a1 = -2.0 * c / a0;
-    f.a2 = (1.0 - alpha) / a0;
-    return f;
-}
-
-// Energy of the mono mix above `hz` (fourth-order Butterworth high-pass)
-// relative to its whole energy, in dB; below `hz` when `high` is false.
-double BandShare(const std::vector<float> &stereo, double lowHz, double highHz)
-{
-    Filter f[4] = {Pass(true, lowHz, 0.5412), Pass(true, lowHz, 1.3066), Pass(false, highHz, 0.5412),
-                   Pass(false, highHz, 1.3066)};
-    double all = 0, band = 0;
-    for (size_t n = 0; n + 1 < stereo.size(); n += 2) {
-        const double x = 0.5 * (double(stereo[n]) + double(stereo[n + 1]));
-        double y = x;
-        if (lowHz > 0)
-            y = f[1].Run(f[0].Run(y));
-        if (highHz < kLoudnessRate / 2)
-            y = f[3].Run(f[2].Run(y));
-        all += x * x;
-        band += y * y;
-    }
-    return 10.0 * std::log10(std::max(band, 1e-30) / std::max(all, 1e-30));
-}
-
 std::string Position(double seconds)
 {
     const int row = int(std::floor(seconds / MusicSeconds(1) + 0.5));
@@ -318,8 +266,8 @@ int main(int argc, char **argv)
                 quiet, loud, PlanCorrelation(steps, 5.0));
     std::printf("spectrum (share of the mono energy): below 200 Hz %.1f dB, 200 Hz-1 kHz %.1f dB, 1-5 kHz %.1f dB, "
                 "5-16 kHz %.1f dB, above 16 kHz %.1f dB\n",
-                BandShare(audio, 0, 200), BandShare(audio, 200, 1000), BandShare(audio, 1000, 5000),
-                BandShare(audio, 5000, 16000), BandShare(audio, 16000, kLoudnessRate));
+                BandEnergyShare(audio, 0, 200), BandEnergyShare(audio, 200, 1000), BandEnergyShare(audio, 1000, 5000),
+                BandEnergyShare(audio, 5000, 16000), BandEnergyShare(audio, 16000, kLoudnessRate));
     if (!pngPath.empty()) {
         if (!DrawPicture(r, steps, pngPath)) {
             std::fprintf(stderr, "musicmeter: cannot write %s\n", pngPath.c_str());
