@@ -283,7 +283,7 @@ void WriteDrums(Score &s, int endRow)
             break;
         case kDrFull:
             if (r % 4 == 0)
-                s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 ? 50 : 60, e)); // lighter under the clap
+                s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 ? 42 : 60, e)); // lighter under the clap
             if (r == 4 || r == 12) {
                 LaidBackClap(s, g, Scaled(50, e));
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(34, e));
@@ -311,7 +311,7 @@ void WriteDrums(Score &s, int endRow)
             // the full groove pushed: a syncopated extra kick, sixteenth hats
             // with accents, ghost snares before the backbeat
             if (r % 4 == 0 || (r == 14 && bar % 2 == 1))
-                s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 == 0 ? 62 : r % 4 == 0 ? 50 : 38, e)); // lighter under the clap
+                s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 == 0 ? 62 : r % 4 == 0 ? 42 : 38, e)); // lighter under the clap
             if (r == 4 || r == 12) {
                 LaidBackClap(s, g, Scaled(56, e));
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(32, e));
@@ -431,13 +431,10 @@ void WriteBass(Score &s, int endRow)
             }
             break;
         case kBsOffbeat:
+            // between the kicks only: the bass and the kick take turns
             if (r % 4 == 2) {
                 note = root + (r == 14 ? 12 : 0);
                 offAfter = 2;
-            } else if (r == 0) {
-                note = root;
-                offAfter = 1;
-                vol = Scaled(44, e);
             }
             break;
         }
@@ -503,8 +500,9 @@ void WriteChords(Score &s, int endRow)
                     // without drums the pads carry the music and sit higher
                     const int level = (k == 2 ? 40 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
                     // the filter opens with the energy: dark, warm, bright
+                    // (and at 4 and 5 the pads open an octave higher)
                     const int ins = e <= 2 ? kInsPadDark : e == 3 ? kInsPad : kInsPadBright;
-                    s.Note(kChPad1 + k, g, v[k], ins, Scaled(level, e));
+                    s.Note(kChPad1 + k, g, v[k] + (e >= 4 ? 12 : 0), ins, Scaled(level, e));
                     held[k] = v[k];
                 }
             }
@@ -782,9 +780,9 @@ void BuildScore(Score &s)
 
 void SetUpChannels(ItModule &m)
 {
-    static const uint8_t kPan[kChCount] = {32, 28, 46, 38, 30, 32, 32, 8, 32, 56, 14, 36, 52, 28, 52, 12, 50};
+    static const uint8_t kPan[kChCount] = {32, 30, 46, 38, 30, 32, 32, 8, 22, 56, 14, 36, 52, 38, 24, 12, 50};
     // kick, snare, hat, perc, crash, fx, bass, pads, keys, lead, echo, arp, bell
-    static const uint8_t kVol[kChCount] = {40, 51, 56, 48, 44, 40, 36, 46, 46, 46, 44, 44, 44, 56, 38, 64, 48};
+    static const uint8_t kVol[kChCount] = {46, 43, 56, 48, 44, 40, 31, 46, 46, 46, 44, 44, 44, 56, 38, 64, 48};
     for (int c = 0; c < kChCount; ++c) {
         m.channelPan[c] = kPan[c];
         m.channelVolume[c] = kVol[c];
@@ -802,7 +800,7 @@ bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
     m.speed = kMusicSpeed;
     m.tempo = kMusicTempo;
     m.globalVolume = 128;
-    m.mixVolume = 106;
+    m.mixVolume = 108;
     Score s;
     BuildScore(s);
     ScoreToModule(s, m);

@@ -99,7 +99,7 @@ ItSample Kick()
     const double rate = 22050;
     std::vector<double> x(size_t(0.42 * rate));
     double phase = 0, sweep = 1, amp = 1, click = 1;
-    const double kSweep = DecayFactor(0.09, rate), kAmp = DecayFactor(0.5, rate), kClick = DecayFactor(0.006, rate);
+    const double kSweep = DecayFactor(0.09, rate), kAmp = DecayFactor(0.32, rate), kClick = DecayFactor(0.006, rate);
     Noise n{1};
     for (size_t i = 0; i < x.size(); ++i) {
         const double f = 52.0 + 130.0 * sweep;
@@ -156,7 +156,7 @@ ItSample Clap()
         bp.Run(n.Next(), 1700, rate, 0.6, &band);
         x[i] = band * env;
     }
-    return ItSample{"clap", ToPcm(Drive(x, 3.0)), 22050};
+    return ItSample{"clap", ToPcm(Drive(x, 6.0)), 22050};
 }
 
 // Metallic noise: six detuned square waves plus noise, high-passed.
@@ -306,7 +306,7 @@ ItSample Bass()
         // the steady tone keeps harmonics up to the fourth and fifth, which
         // small speakers play where they cannot play the fundamental
         const double hc = 6.0 + 9.0 * bright;
-        double s = 0.9 * table[i % period];
+        double s = 0.5 * table[i % period];
         for (int h = 1; h <= harmonics; ++h) {
             const double r = double(h) / hc;
             const double g = 1.0 / (double(h) * (1.0 + r * r));
@@ -506,7 +506,7 @@ void AddMusicInstruments(ItModule &m)
     Add(m, Crash(), 1, none, 100);
     Add(m, Tom(), 0, none, 100);
     Add(m, Bass(), 0, Envelope({{64, 0}, {64, 2}, {0, 8}}, 1), 110);
-    Add(m, Pad("pad", 11.0), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
+    Add(m, Pad("pad", 16.0), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
     Add(m, Lead(), 2, Envelope({{0, 0}, {64, 2}, {50, 24}, {0, 40}}, 2), 80);
     Add(m, Pluck(), 1, Envelope({{64, 0}, {48, 6}, {0, 40}}, -1), 96);
     Add(m, Bell(), 1, none, 60);
@@ -514,5 +514,5 @@ void AddMusicInstruments(ItModule &m)
     Add(m, Boom(), 1, none, 110);
     Add(m, Keys(), 2, Envelope({{64, 0}, {64, 2}, {0, 30}}, 1), 110);
     Add(m, Pad("dark pad", 3.5), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
-    Add(m, Pad("bright pad", 24.0), 2, Envelope({{0, 0}, {64, 30}, {0, 110}}, 1), 90);
+    Add(m, Pad("bright pad", 16.0), 2, Envelope({{0, 0}, {64, 30}, {0, 110}}, 1), 90);
 }
