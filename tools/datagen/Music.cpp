@@ -129,7 +129,7 @@ const Section kSections[] = {
     {Pos(37, 0), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},     // dolphin, metal
     {Pos(38, 0), kDrFull, kBsEighths, kPdPad, kArSixteenths, 0},    // dolphin, metal
     {Pos(39, 0), kDrPulse, kBsEighths, kPdPad, kArEighths, 0},      // dolphin leaves
-    {Pos(39, 40), kDrBreak, kBsGroove, kPdPad, kArEighths, 0},      // helix
+    {Pos(39, 40), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},    // helix
     {Pos(41, 0), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},     // the man
     {Pos(42, 16), kDrNone, kBsHeld, kPdPad, kArNone, 0},            // the break before the climax
     {Pos(42, 30), kDrDrive, kBsOffbeat, kPdBoth, kArSixteenths, 0}, // points on the man: climax
@@ -693,6 +693,7 @@ const Phrase kPhrases[] = {
     {Pos(37, 0), kThemeB1, kVoDouble, 44, 0},
     {Pos(38, 0), kThemeB2, kVoDouble, 46, 0},
     {Pos(39, 0), kLeaving, kVoLead, 44, 0},
+    {Pos(40, 0), kIntro, kVoDouble, 42, 0}, // the opening's bell motif returns as the lead
     {Pos(41, 0), kMan, kVoLead, 42, 0},
     {Pos(42, 0), kPointsOnMan, kVoLead, 42, 0},
     {Pos(42, 32), kClimb, kVoDouble, 48, 0},

@@ -161,7 +161,9 @@ void MeasureParts(const std::vector<uint8_t> &bytes, int fromOrder, int toOrder)
         {"keys", {kChKeys1, kChKeys2, kChKeys3}},          {"lead, echo", {kChLead, kChEcho}},
         {"arp, bell", {kChArp, kChBell}},                  {"crash, fx", {kChCrash, kChFx}},
     };
-    std::printf("\nparts alone, orders %d to %d (mean K-weighted loudness, sample peak):\n", fromOrder, toOrder);
+    std::printf("\nparts alone, orders %d to %d (mean K-weighted loudness, sample peak, share of the part's energy"
+                " in two bands):\n",
+                fromOrder, toOrder);
     const double seconds = MusicSeconds((toOrder - fromOrder + 1) * kMusicRowsPerOrder);
     for (const Part &p : kParts) {
         openmpt_module_ext *m = Load(bytes);
@@ -183,8 +185,9 @@ void MeasureParts(const std::vector<uint8_t> &bytes, int fromOrder, int toOrder)
                 power += std::pow(10.0, st / 10.0);
                 ++n;
             }
-        std::printf("  %-12s %7.1f LUFS  %6.1f dBFS\n", p.name, n ? 10.0 * std::log10(power / double(n)) : -120.0,
-                    r.samplePeak);
+        std::printf("  %-12s %7.1f LUFS  %6.1f dBFS   above 200 Hz %6.1f dB, 1-5 kHz %6.1f dB\n", p.name,
+                    n ? 10.0 * std::log10(power / double(n)) : -120.0, r.samplePeak,
+                    BandEnergyShare(audio, 200, kLoudnessRate), BandEnergyShare(audio, 1000, 5000));
         openmpt_module_ext_destroy(m);
     }
 }

@@ -305,7 +305,7 @@ ItSample Bass()
             bright *= kBright;
         // the steady tone keeps harmonics up to the fourth and fifth, which
         // small speakers play where they cannot play the fundamental
-        const double hc = 6.0 + 9.0 * bright;
+        const double hc = 8.0 + 9.0 * bright;
         double s = 0.5 * table[i % period];
         for (int h = 1; h <= harmonics; ++h) {
             const double r = double(h) / hc;
