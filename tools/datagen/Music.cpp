@@ -406,6 +406,8 @@ void WriteBass(Score &s, int endRow)
             if (r == 0 || sectionStart) {
                 note = root;
                 offAfter = 15 - r;
+                // a held bass under a quiet scene stays in the background
+                vol = Scaled(e <= 2 ? 36 : 50, e);
             }
             break;
         case kBsEighths:

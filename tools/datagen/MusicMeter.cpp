@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +51,75 @@ std::vector<float> Render(openmpt_module *m, double seconds)
     }
     out.resize(std::min(out.size(), 2 * limit));
     return out;
+}
+
+// Power-weighted spectral centroid of the mono mix per 4096-sample frame
+// (Hann window): sums of f * power and of power, one pair a frame.
+struct Centroids {
+    static constexpr size_t kFrame = 4096;
+    std::vector<double> weighted, power;
+};
+
+void Fft(std::vector<std::complex<double>> &a)
+{
+    const size_t n = a.size();
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(a[i], a[j]);
+    }
+    for (size_t len = 2; len <= n; len <<= 1) {
+        const double ang = -2.0 * 3.14159265358979323846 / double(len);
+        const std::complex<double> wl(std::cos(ang), std::sin(ang));
+        for (size_t i = 0; i < n; i += len) {
+            std::complex<double> w(1.0);
+            for (size_t k = 0; k < len / 2; ++k) {
+                const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
+                a[i + k] = u + v;
+                a[i + k + len / 2] = u - v;
+                w *= wl;
+            }
+        }
+    }
+}
+
+Centroids MeasureCentroids(const std::vector<float> &stereo)
+{
+    Centroids c;
+    const size_t n = Centroids::kFrame;
+    std::vector<std::complex<double>> a(n);
+    for (size_t start = 0; (start + n) * 2 <= stereo.size(); start += n) {
+        for (size_t i = 0; i < n; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2.0 * 3.14159265358979323846 * double(i) / double(n));
+            a[i] = 0.5 * (double(stereo[2 * (start + i)]) + double(stereo[2 * (start + i) + 1])) * w;
+        }
+        Fft(a);
+        double fw = 0, p = 0;
+        for (size_t k = 1; k < n / 2; ++k) {
+            const double pk = std::norm(a[k]);
+            fw += double(k) * kLoudnessRate / double(n) * pk;
+            p += pk;
+        }
+        c.weighted.push_back(fw);
+        c.power.push_back(p);
+    }
+    return c;
+}
+
+double CentroidBetween(const Centroids &c, double from, double to)
+{
+    double fw = 0, p = 0;
+    for (size_t i = 0; i < c.power.size(); ++i) {
+        const double t = (double(i) + 0.5) * double(Centroids::kFrame) / kLoudnessRate;
+        if (t >= from && t < to) {
+            fw += c.weighted[i];
+            p += c.power[i];
+        }
+    }
+    return p > 0 ? fw / p : 0.0;
 }
 
 std::string Position(double seconds)
@@ -240,14 +310,16 @@ int main(int argc, char **argv)
     const LoudnessReport r = MeasureLoudness(audio);
     const std::vector<StepLoudness> steps = MeasureSteps(r);
 
-    std::printf("step  from    to      seconds  energy  loudness (median short-term LUFS)  sample peak (dBFS)\n");
+    const Centroids centroids = MeasureCentroids(audio);
+    std::printf("step  from    to      seconds  energy  loudness (median short-term LUFS)  sample peak (dBFS)  "
+                "centroid (Hz)\n");
     for (const StepLoudness &s : steps) {
         double peak = 1e-9;
         for (size_t i = size_t(s.from * kLoudnessRate) * 2; i < size_t(s.to * kLoudnessRate) * 2 && i < audio.size(); ++i)
             peak = std::max(peak, double(std::fabs(audio[i])));
-        std::printf("%4d  %-6s  %-6s  %6.2f   %4d    %6.1f   %6.1f%s\n", s.step, Position(s.from).c_str(),
+        std::printf("%4d  %-6s  %-6s  %6.2f   %4d    %6.1f   %6.1f   %6.0f%s\n", s.step, Position(s.from).c_str(),
                     Position(s.to).c_str(), s.to - s.from, s.energy, s.loudness, 20.0 * std::log10(peak),
-                    s.to - s.from < 5.0 ? "  (short)" : "");
+                    CentroidBetween(centroids, s.from, s.to), s.to - s.from < 5.0 ? "  (short)" : "");
     }
     double quiet = 0, loud = -120;
     bool first = true;
@@ -267,6 +339,7 @@ int main(int argc, char **argv)
                 r.integrated, r.range, r.truePeak, r.samplePeak);
     std::printf("steps of 5 s or more: quietest %.1f LUFS, loudest %.1f LUFS, rank correlation with the plan %.3f\n",
                 quiet, loud, PlanCorrelation(steps, 5.0));
+    std::printf("spectral centroid of the whole song %.0f Hz\n", CentroidBetween(centroids, 0, 1e9));
     std::printf("spectrum (share of the mono energy): below 200 Hz %.1f dB, 200 Hz-1 kHz %.1f dB, 1-5 kHz %.1f dB, "
                 "5-16 kHz %.1f dB, above 16 kHz %.1f dB\n",
                 BandEnergyShare(audio, 0, 200), BandEnergyShare(audio, 200, 1000), BandEnergyShare(audio, 1000, 5000),

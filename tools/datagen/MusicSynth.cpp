@@ -513,6 +513,6 @@ void AddMusicInstruments(ItModule &m)
     Add(m, Riser(), 0, none, 60);
     Add(m, Boom(), 1, none, 110);
     Add(m, Keys(), 2, Envelope({{64, 0}, {64, 2}, {0, 30}}, 1), 110);
-    Add(m, Pad("dark pad", 3.5), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
+    Add(m, Pad("dark pad", 6.0), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
     Add(m, Pad("bright pad", 16.0), 2, Envelope({{0, 0}, {64, 30}, {0, 110}}, 1), 90);
 }
