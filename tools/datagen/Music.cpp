@@ -137,7 +137,7 @@ const Section kSections[] = {
     {Pos(48, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // fade to black
     {Pos(49, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 0},   // scroller
     {Pos(50, 0), kDrSparse, kBsEighths, kPdPad, kArEighths, 0},     // scroller
-    {Pos(53, 0), kDrNone, kBsHeld, kPdPad, kArNone, 1},             // last chord
+    {Pos(53, 0), kDrNone, kBsHeld, kPdPad, kArNone, 0},             // last chord
     {Pos(54, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 2},   // calm loop
 };
 constexpr int kSectionCount = int(sizeof kSections / sizeof kSections[0]);
