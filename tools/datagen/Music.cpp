@@ -315,7 +315,7 @@ void WriteDrums(Score &s, int endRow)
             if (r == 4 || r == 12) {
                 LaidBackClap(s, g, Scaled(56, e));
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(32, e));
-                s.Effect(kChPerc, g, kItCmdSpecial, 0xD1);
+                s.Effect(kChPerc, g, kItCmdSpecial, 0xD2);
             } else if ((r == 7 || r == 11 || r == 15) && (h & 1))
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(18, e));
             if (r % 4 == 2)
@@ -500,7 +500,7 @@ void WriteChords(Score &s, int endRow)
             for (int k = 0; k < 3; ++k) {
                 if (v[k] != held[k] || !padOn || sec.start == g || orderStart) {
                     // without drums the pads carry the music and sit higher
-                    const int level = (k == 2 ? 40 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
+                    const int level = (k == 2 ? 36 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
                     // the filter opens with the energy: dark, warm, bright
                     // (and at 4 and 5 the pads open an octave higher)
                     const int ins = e <= 2 ? kInsPadDark : e == 3 ? kInsPad : kInsPadBright;
@@ -803,7 +803,7 @@ bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
     m.speed = kMusicSpeed;
     m.tempo = kMusicTempo;
     m.globalVolume = 128;
-    m.mixVolume = 108;
+    m.mixVolume = 111;
     Score s;
     BuildScore(s);
     ScoreToModule(s, m);
