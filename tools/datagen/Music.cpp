@@ -271,7 +271,7 @@ void WriteDrums(Score &s, int endRow)
             if (r % 4 == 2)
                 s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(22 + (r == 10 ? 8 : 0), e));
             if (bar % 2 == 1 && r == 8)
-                s.Note(kChSnare, g, 60, kInsClap, Scaled(30, e));
+                s.Note(kChSnare, g, 60, kInsClap, Scaled(25, e));
             break;
         case kDrPulse:
             if (r % 4 == 0)
@@ -285,7 +285,7 @@ void WriteDrums(Score &s, int endRow)
             if (r % 4 == 0)
                 s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 ? 42 : 60, e)); // lighter under the clap
             if (r == 4 || r == 12) {
-                LaidBackClap(s, g, Scaled(50, e));
+                LaidBackClap(s, g, Scaled(42, e));
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(34, e));
             }
             if (r % 4 == 2)
@@ -297,9 +297,9 @@ void WriteDrums(Score &s, int endRow)
             break;
         case kDrBreak:
             if (r == 0 || r == 6 || (r == 10 && bar % 2 == 1))
-                s.Note(kChKick, g, 60, kInsKick, Scaled(58, e));
+                s.Note(kChKick, g, 60, kInsKick, Scaled(64, e));
             if (r == 4 || r == 12)
-                s.Note(kChSnare, g, 60, kInsSnare, Scaled(50, e));
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(64, e));
             else if ((r == 7 || r == 15) && (h & 1))
                 s.Note(kChSnare, g, 60, kInsSnare, Scaled(16, e));
             if (r % 2 == 0)
@@ -313,7 +313,7 @@ void WriteDrums(Score &s, int endRow)
             if (r % 4 == 0 || (r == 14 && bar % 2 == 1))
                 s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 == 0 ? 62 : r % 4 == 0 ? 42 : 38, e)); // lighter under the clap
             if (r == 4 || r == 12) {
-                LaidBackClap(s, g, Scaled(56, e));
+                LaidBackClap(s, g, Scaled(47, e));
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(32, e));
                 s.Effect(kChPerc, g, kItCmdSpecial, 0xD2);
             } else if ((r == 7 || r == 11 || r == 15) && (h & 1))
@@ -325,9 +325,9 @@ void WriteDrums(Score &s, int endRow)
             break;
         case kDrHalf:
             if (r == 0 || (r == 10 && bar % 2 == 0) || (r == 11 && bar % 2 == 1))
-                s.Note(kChKick, g, 60, kInsKick, Scaled(56, e));
+                s.Note(kChKick, g, 60, kInsKick, Scaled(64, e));
             if (r == 8)
-                s.Note(kChSnare, g, 60, kInsSnare, Scaled(46, e));
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(64, e));
             if (r % 2 == 0)
                 s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(r % 4 ? 18 : 26, e));
             break;
@@ -785,7 +785,7 @@ void SetUpChannels(ItModule &m)
 {
     static const uint8_t kPan[kChCount] = {32, 30, 46, 38, 30, 32, 32, 8, 22, 56, 14, 36, 52, 38, 24, 12, 50};
     // kick, snare, hat, perc, crash, fx, bass, pads, keys, lead, echo, arp, bell
-    static const uint8_t kVol[kChCount] = {46, 43, 56, 48, 44, 40, 31, 46, 46, 46, 44, 44, 44, 56, 38, 64, 48};
+    static const uint8_t kVol[kChCount] = {46, 51, 56, 48, 44, 40, 31, 46, 46, 46, 44, 44, 44, 56, 38, 64, 48};
     for (int c = 0; c < kChCount; ++c) {
         m.channelPan[c] = kPan[c];
         m.channelVolume[c] = kVol[c];

@@ -131,7 +131,7 @@ ItSample Snare()
         tone *= kTone;
         noise *= kNoise;
     }
-    return ItSample{"snare", ToPcm(Drive(x, 3.0)), 22050};
+    return ItSample{"snare", ToPcm(Drive(x, 5.0)), 22050};
 }
 
 ItSample Clap()
