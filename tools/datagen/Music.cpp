@@ -742,7 +742,7 @@ void WriteMelodies(Score &s)
 // order (the test picture's, a key's) plays at the right level.
 int GlobalLevel(int energy)
 {
-    static const int kLevel[6] = {0, 40, 66, 122, 128, 128};
+    static const int kLevel[6] = {0, 40, 66, 114, 128, 128};
     return kLevel[energy < 1 ? 1 : energy > 5 ? 5 : energy];
 }
 
