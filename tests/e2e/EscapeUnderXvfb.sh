@@ -38,7 +38,7 @@ export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export TSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/tsan.supp${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 (cd "$work" && exec "$exe" >"$work/veltrane.log" 2>&1) &
 vpid=$!
-wid=$(timeout 30 xdotool search --sync --name '^KeStRUN$' | head -n1)
+wid=$(timeout 30 xdotool search --sync --name '^Veltrane$' | head -n1)
 if [ -z "$wid" ]; then
   echo "no window appeared"; cat "$work/veltrane.log"; exit 1
 fi
