@@ -13,9 +13,9 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   # tells a display that did not answer from any other failure.
   errors=$(mktemp)
   trap 'rm -f "$errors"' EXIT
-  status=0
-  "$bin/veltrane" "$@" 2> >(tee "$errors" >&2) || status=$?
-  wait $! 2>/dev/null || true
+  set +e
+  { "$bin/veltrane" "$@" 2>&1 1>&3 3>&- | tee "$errors" 1>&2; status=${PIPESTATUS[0]}; } 3>&1
+  set -e
   if [ "$status" -ne 1 ] || ! grep -q "cannot open the display" "$errors"; then
     exit "$status"
   fi
