@@ -47,7 +47,7 @@ sleep 3
 kill -0 "$vpid" 2>/dev/null || { echo "veltrane ended before Escape"; cat "$work/veltrane.log"; exit 1; }
 # F12 is the "Save" command: Saved.bmp appears in the working directory.
 xdotool key --window "$wid" F12
-for _ in $(seq 50); do [ -s "$work/Saved.bmp" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/Saved.bmp" ] && break; sleep 0.1; done
 [ -s "$work/Saved.bmp" ] || { echo "F12 wrote no Saved.bmp"; cat "$work/veltrane.log"; exit 1; }
 xdotool key --window "$wid" d f s
 sleep 0.5
