@@ -116,10 +116,21 @@ bool Translate(const SDL_Event &ev, MSG *msg)
     case SDL_MOUSEBUTTONUP:
         if (ev.button.button != SDL_BUTTON_LEFT)
             return false;
+    {
         msg->message = ev.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        msg->lParam = static_cast<LPARAM>((static_cast<uint32_t>(ev.button.y) & 0xFFFF) << 16 |
-                                          (static_cast<uint32_t>(ev.button.x) & 0xFFFF));
+        // The position on the program's screen, wherever the window shows it.
+        int x = ev.button.x, y = ev.button.y, ow = 0, oh = 0;
+        const int sw = static_cast<int>(gScreenW.load()), sh = static_cast<int>(gScreenH.load());
+        if (gRenderer && SDL_GetRendererOutputSize(gRenderer, &ow, &oh) == 0 && sw > 0 && sh > 0) {
+            const PlaceRect area = PlaceScreen(sw, sh, ow, oh, gOptions.IntegerScale);
+            if (area.W > 0 && area.H > 0) {
+                x = static_cast<int>(int64_t(x - area.X) * sw / area.W);
+                y = static_cast<int>(int64_t(y - area.Y) * sh / area.H);
+            }
+        }
+        msg->lParam = static_cast<LPARAM>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF));
         return true;
+    }
     default:
         return false;
     }

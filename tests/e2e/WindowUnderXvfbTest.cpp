@@ -384,7 +384,7 @@ TEST_F(WindowUnderXvfb, ScalingOn1280x1024)
     Start({});
     ASSERT_TRUE(WaitForBox(Box{0, 32, 1280, 960}, &s, 90));
     EscapeCloses();
-    Start({"--integer-scale"});
+    Start({"--integer-scale", "--vsync", "off"});
     const Box whole{40, 62, 1200, 900};
     ASSERT_TRUE(WaitForBox(whole, &s, 90));
     EvenlyWide(s, whole, 3);

@@ -1,7 +1,7 @@
 // Keys pressed in the SDL window (SDL's dummy video driver, no display
 // needed) reach the shell and the effect module chosen by EffectNo through
 // the real message loop: SDL event -> GetMessageA -> DispatchMessageA ->
-// WndProc -> Handle<X>Message.
+// WndProc -> Handle<X>Message; and the mouse read on the program's screen.
 #include "BumpyEffect.h"
 #include "Gen32.h"
 #include "LandEffect.h"
@@ -147,6 +147,30 @@ TEST_F(WindowSdl, ShellKeysAndTheKeysStandingInForTheMenu)
     // End closes: the loop ends with the quit message.
     EXPECT_FALSE(Press(SDLK_END));
     EXPECT_EQ(ApplicationFin.load(), 1);
+}
+
+TEST_F(WindowSdl, TheMouseIsReadOnTheProgramsScreen)
+{
+    // A 400 x 300 screen shown over the whole dummy display: its centre is
+    // the screen's centre.
+    PlatEmulateDisplayMode(400, 300);
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    SDL_Event ev{};
+    ev.type = SDL_MOUSEBUTTONDOWN;
+    ev.button.button = SDL_BUTTON_LEFT;
+    ev.button.x = desktop.w / 2;
+    ev.button.y = desktop.h / 2;
+    SDL_PushEvent(&ev);
+    MSG msg{};
+    while (GetMessageA(&msg) && msg.message != WM_LBUTTONDOWN) {
+    }
+    ASSERT_EQ(msg.message, WM_LBUTTONDOWN);
+    EXPECT_NEAR(double(msg.lParam & 0xFFFF), 200, 1);
+    EXPECT_NEAR(double(msg.lParam >> 16 & 0xFFFF), 150, 1);
+    DispatchMessageA(&msg);
+    EXPECT_EQ(_MouseDown.load(), 1);
+    _MouseDown = 0;
 }
 
 } // namespace
