@@ -38,7 +38,7 @@ protected:
     {
         ASSERT_TRUE(PlatInit(PLAT_HEADLESS));
         ZentrixSetDataFolder(VELTRANE_DATA_DIR);
-        hMainAppWnd = PlatCreateWindow("KeStRUN", WndProc);
+        hMainAppWnd = PlatCreateWindow(szAppName, WndProc);
         ASSERT_NE(hMainAppWnd, nullptr);
         hDrawWindowDC = GetDC(hMainAppWnd);
         EffectNo = 0;
