@@ -213,22 +213,4 @@ TEST_F(FireSteps, FireFlaresCurtainFallsPictureIsPressedInCurtainRises)
     EXPECT_GT(rise.back().Mean, 20.0);   // the warped background, not black
 }
 
-TEST_F(FireSteps, TreesTurnIntoSmokeInSubState3)
-{
-    Play(0, 0, 0);
-    ApplicationFin = 0;
-    // Whatever the trees left on the page is taken over and fades.
-    Cls32(&EffectGFXPage32, 255, 255, 255);
-    DemoState = 14;
-    DemoSubState1 = 3;
-    SwirlInit = 1;
-    Log->clear();
-    for (int k = 0; k < 3; ++k) DoAction(1.0f);
-    ASSERT_EQ(Log->size(), 3u);
-    for (const Shown &s : *Log) EXPECT_TRUE(s.BlackFrame);
-    EXPECT_GT((*Log)[0].Mean, 200.0);
-    EXPECT_EQ((*Log)[0].Max, 253);
-    EXPECT_LT((*Log)[2].Max, (*Log)[1].Max);
-}
-
 } // namespace

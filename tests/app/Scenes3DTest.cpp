@@ -7,13 +7,11 @@
 #include "FakePlatform.h"
 #include "Helix.h"
 #include "SceneRun.h"
-#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -227,30 +225,6 @@ TEST_F(Scenes3D, ManFormsOutOfTheHelixThenThePictureWhitesOutAndFadesToBlack)
     EXPECT_GT(blackFrames, 10);
     EXPECT_EQ(seen.back().first, 0u);
     EXPECT_EQ(seen.back().sub, 7);
-}
-
-// Without mesh files both meshes are empty: the scenes still run and
-// present their backgrounds.
-TEST(Scenes3DWithoutMeshes, PresentTheirBackgrounds)
-{
-    TempFolder empty;
-    ASSERT_TRUE(StartScenes(empty.Path));
-    EXPECT_EQ(objDolphin.NumFaces + objMan.NumFaces, 0);
-    RotateLights = 0;
-    DemoState = 12;
-    DemoSubState1 = 0;
-    DoAction(1.0f);
-    DemoSubState1 = 2;
-    for (int k = 0; k < 3; k++)
-        DoAction(1.0f);
-    EXPECT_EQ(std::memcmp(EffectGFXPage32.pPageData, Background.pPageData, size_t(W) * H * 4), 0);
-    DemoState = 17;
-    DemoSubState1 = 2;
-    for (int k = 0; k < 3; k++)
-        DoAction(1.0f);
-    EXPECT_EQ(std::memcmp(EffectGFXPage32.pPageData, Background.pPageData, size_t(W) * H * 4), 0);
-    EXPECT_EQ(fake::PresentTimes.size(), 7u);
-    StopScenes();
 }
 
 } // namespace
