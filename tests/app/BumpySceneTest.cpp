@@ -6,45 +6,19 @@
 // real song, with the generated data beside the test.
 #include "BumpyEffect.h"
 #include "FakePlatform.h"
-#include "Gen32.h"
-#include "Random.h"
+#include "SceneRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::string DataBesideTheTest()
-{
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return "Data";
-    path[n] = 0;
-    return (std::filesystem::path(path).parent_path() / "Data").string();
-}
-
 // What the lights and the page looked like after a given number of frames.
-struct Shot {
+struct Shot : PageShot {
     long X[4], Y[4];
-    std::vector<uint32_t> Pixels;
-    long Lit() const
-    {
-        return std::count_if(Pixels.begin(), Pixels.end(), [](uint32_t c) { return (c & 0xFCFCFC) != 0; });
-    }
-    double Mean() const
-    {
-        double s = 0;
-        for (uint32_t c : Pixels) s += (c >> 16 & 255) + (c >> 8 & 255) + (c & 255);
-        return s / (3.0 * Pixels.size());
-    }
     bool OnPage(int k) const { return X[k] >= 0 && X[k] < 400 && Y[k] >= 0 && Y[k] < 308; }
 };
 
@@ -54,43 +28,19 @@ protected:
     // 34 ms), after the one black frame of step 1.
     static constexpr long Step11 = 522;
 
-    void SetUp() override
-    {
-        data = DataBesideTheTest();
-        ASSERT_TRUE(std::filesystem::exists(data + "/Bumpy.raw")) << "the generated data is not beside the test";
-    }
+    void TearDown() override { StopScenes(); }
     Shot Play(long shown)
     {
-        fake::Reset();
-        ZentrixSetDataFolder(data.c_str());
-        EXPECT_TRUE(GetBackgroundPic());
-        EXPECT_EQ(InitAppMemory(), 1);
-        // Seeded after the modules' start-up, which draws its own random
-        // numbers, so the lights' wander does not hang on other modules.
-        SeedRand15(1);
+        EXPECT_TRUE(StartScenes(GeneratedData()));
         LenzFlare = 0;
         FinishBumpy = 0;
-        fake::MsPerRow = 120;
-        fake::SongStart = long(fake::Clock) - 12 * 64 * fake::MsPerRow;
-        fake::CloseAfterPresents = 1 + shown;
-        LastFrame = 0;
-        UseHiResTimer = 1;
-        ApplicationFin = 0;
-        bTestOnly = 0;
-        HandleDemo();
+        PlayFrom(12, 0, 120, shown);
         Shot s;
         for (int k = 0; k < 4; ++k) s.X[k] = Bumplx[k], s.Y[k] = Bumply[k];
-        const auto *px = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
-        s.Pixels.assign(px, px + 400 * 308);
         EXPECT_EQ(long(fake::PresentTimes.size()), 1 + shown);
-        QuitAppMemory();
-        ZentrixSetDataFolder(nullptr);
-        ApplicationFin = 0;
         FinishBumpy = 0;
         return s;
     }
-
-    std::string data;
 };
 
 TEST_F(BumpySteps, Step11LightsComeInAndWanderOverTheRelief)

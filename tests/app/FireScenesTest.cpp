@@ -5,9 +5,8 @@
 // and the curtain rises over the warped background (30). Every shown frame
 // is measured as it is presented; rows 100 ms apart.
 #include "FakePlatform.h"
-#include "Gen32.h"
-#include "Random.h"
 #include "RandomFire.h"
+#include "SceneRun.h"
 #include "Timeline.h"
 #include "WaterEffect.h"
 
@@ -15,23 +14,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-std::string DataFolder()
-{
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return "Data";
-    path[n] = 0;
-    return (std::filesystem::path(path).parent_path() / "Data").string();
-}
 
 inline int R(uint32_t p) { return int(p >> 16 & 255); }
 inline int G(uint32_t p) { return int(p >> 8 & 255); }
@@ -94,43 +79,22 @@ class FireSteps : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(std::filesystem::exists(DataFolder() + "/KestrunTitle.pcx")) << "no generated data beside the test";
         Log = new std::vector<Shown>;
         SwirlPages = new std::vector<std::vector<uint32_t>>;
     }
     void TearDown() override
     {
-        ApplicationFin = 0;
-        if (running)
-            QuitAppMemory();
-        running = false;
-        ZentrixSetDataFolder(nullptr);
+        StopScenes();
         delete Log;
         delete SwirlPages;
     }
-    // Plays the script against a song that starts at the given order (the
-    // steps that ended before it only make their settings; step 1 shows one
-    // black frame) until `shown` frames have been presented.
     void Play(int order, int row, long shown)
     {
-        fake::Reset();
-        SeedRand15(1);
-        ZentrixSetDataFolder(DataFolder().c_str());
-        running = GetBackgroundPic() && InitAppMemory() == 1;
-        ASSERT_TRUE(running);
+        ASSERT_TRUE(StartScenes(GeneratedData()));
         verticalAtStart.assign(PicArray2, PicArray2 + kSwirlPixels);
-        DemoState = -1;
-        DemoSubState1 = DemoSubState2 = 0;
         RotateEffect = DrawPic = bWaterFireEffect = DrawBar = 0;
-        fake::MsPerRow = 100;
-        fake::SongStart = long(fake::Clock) - (order * 64 + row) * fake::MsPerRow;
-        fake::CloseAfterPresents = 1 + shown;
         fake::OnPresent = Measure;
-        LastFrame = 0;
-        UseHiResTimer = 1;
-        ApplicationFin = 0;
-        bTestOnly = 0;
-        HandleDemo();
+        PlayFrom(order, row, 100, shown);
     }
     static std::vector<Shown> Of(long state, long sub = -1)
     {
@@ -140,7 +104,6 @@ protected:
         return out;
     }
 
-    bool running = false;
     std::vector<int8_t> verticalAtStart;
 };
 
@@ -248,24 +211,6 @@ TEST_F(FireSteps, FireFlaresCurtainFallsPictureIsPressedInCurtainRises)
     }
     EXPECT_EQ(rise.back().S, 0);
     EXPECT_GT(rise.back().Mean, 20.0);   // the warped background, not black
-}
-
-TEST_F(FireSteps, TreesTurnIntoSmokeInSubState3)
-{
-    Play(0, 0, 0);
-    ApplicationFin = 0;
-    // Whatever the trees left on the page is taken over and fades.
-    Cls32(&EffectGFXPage32, 255, 255, 255);
-    DemoState = 14;
-    DemoSubState1 = 3;
-    SwirlInit = 1;
-    Log->clear();
-    for (int k = 0; k < 3; ++k) DoAction(1.0f);
-    ASSERT_EQ(Log->size(), 3u);
-    for (const Shown &s : *Log) EXPECT_TRUE(s.BlackFrame);
-    EXPECT_GT((*Log)[0].Mean, 200.0);
-    EXPECT_EQ((*Log)[0].Max, 253);
-    EXPECT_LT((*Log)[2].Max, (*Log)[1].Max);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // headless with the generated data: pictures taken at music positions inside
 // each step and judged as a viewer would (brightness over time, where on the
 // screen pixels are lit or move).
+#include "SceneRun.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -86,16 +87,6 @@ bool ReadPng(const std::string &path, Picture *pic)
         std::copy(&raw[row * y + 1], &raw[row * y + row], &pic->Rgb[size_t(y) * pic->W * 3]);
     }
     return true;
-}
-
-std::string ProgramFolder()
-{
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return ".";
-    path[n] = 0;
-    return std::filesystem::path(path).parent_path().string();
 }
 
 // Positions as ORDER:ROW; an order is 64 rows.

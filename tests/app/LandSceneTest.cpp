@@ -4,55 +4,20 @@
 // dissolves in dark trails. The song starts at 20:00 (steps 1 to 17 have
 // ended; step 1 shows one black frame), rows 100 ms apart, and each run
 // stops after a given number of shown frames.
-#include "FakePlatform.h"
-#include "Gen32.h"
 #include "LandEffect.h"
-#include "Random.h"
+#include "SceneRun.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::string DataFolder()
-{
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return "Data";
-    path[n] = 0;
-    return (std::filesystem::path(path).parent_path() / "Data").string();
-}
-
-struct Frame {
-    std::vector<uint32_t> Pixels;
+struct Frame : PageShot {
     float Heading = 0;
     long X = 0, Y = 0;
-
-    int Channel(int k, int shift) const { return int(Pixels[k] >> shift & 255); }
-    // Mean of a channel (16 red, 8 green, 0 blue; -1 the grey level) over rows.
-    double Mean(int y0, int y1, int shift = -1) const
-    {
-        double s = 0;
-        for (int k = y0 * 400; k < y1 * 400; ++k)
-            s += shift < 0 ? (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 : Channel(k, shift);
-        return s / double((y1 - y0) * 400);
-    }
-    // Mean difference of the grey level from another frame's over rows.
-    double Difference(const Frame &o, int y0, int y1) const
-    {
-        double s = 0;
-        for (int k = y0 * 400; k < y1 * 400; ++k)
-            s += std::fabs((Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 -
-                           (o.Channel(k, 16) + o.Channel(k, 8) + o.Channel(k, 0)) / 3.0);
-        return s / double((y1 - y0) * 400);
-    }
 };
 
 class LandSteps : public ::testing::Test {
@@ -61,49 +26,19 @@ protected:
     // 188: step 21 begins after about 841.
     static constexpr long kStep21 = 841;
 
-    void SetUp() override
-    {
-        ASSERT_TRUE(std::filesystem::exists(DataFolder() + "/Land.raw")) << "no generated data beside the test";
-    }
-    void TearDown() override
-    {
-        ApplicationFin = 0;
-        if (running)
-            QuitAppMemory();
-        running = false;
-        ZentrixSetDataFolder(nullptr);
-    }
+    void TearDown() override { StopScenes(); }
     // The picture on the page after `shown` frames of the landscape; the
-    // module is set up afresh first, so every run starts alike.
+    // program is started afresh first, so every run starts alike.
     Frame Play(long shown)
     {
-        TearDown();
-        fake::Reset();
-        SeedRand15(1);
-        ZentrixSetDataFolder(DataFolder().c_str());
-        running = GetBackgroundPic() && InitAppMemory() == 1;
-        EXPECT_TRUE(running);
-        DemoState = -1;
-        DemoSubState1 = 0;
-        DemoSubState2 = 0;
-        fake::MsPerRow = 100;
-        fake::SongStart = long(fake::Clock) - 20 * 64 * fake::MsPerRow;
-        fake::CloseAfterPresents = 1 + shown;
-        LastFrame = 0;
-        UseHiResTimer = 1;
-        ApplicationFin = 0;
-        bTestOnly = 0;
-        HandleDemo();
-        const uint32_t *p = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
+        EXPECT_TRUE(StartScenes(GeneratedData()));
+        PlayFrom(20, 0, 100, shown);
         Frame f;
-        f.Pixels.assign(p, p + 400 * 308);
         f.Heading = a;
         f.X = xView0;
         f.Y = yView0;
         return f;
     }
-
-    bool running = false;
 };
 
 TEST_F(LandSteps, ComesUpOutOfWhiteThenFliesAndTurns)

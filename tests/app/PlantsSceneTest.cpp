@@ -2,9 +2,8 @@
 // dims away to black, a tree grows branch by branch from a brown trunk at the
 // bottom middle into a green crown, then keeps turning once it is whole.
 #include "FakePlatform.h"
-#include "Gen32.h"
 #include "Plants.h"
-#include "Random.h"
+#include "SceneRun.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -21,23 +20,14 @@ class TreeScene : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::Reset();
-        SeedRand15(1);
-        ZentrixSetDataFolder(emptyData.Path.c_str());
-        ASSERT_TRUE(GetBackgroundPic());
-        ASSERT_EQ(InitAppMemory(), 1);
+        ASSERT_TRUE(StartScenes(emptyData.Path));
         Cls32(&EffectGFXPage32, 0xC8, 0xC8, 0xC8);
         DemoState = 14;
         DemoSubState1 = 0;
     }
-    void TearDown() override
-    {
-        ApplicationFin = 0;
-        QuitAppMemory();
-        ZentrixSetDataFolder(nullptr);
-    }
+    void TearDown() override { StopScenes(); }
 
-    static uint32_t Pixel(int x, int y) { return static_cast<const uint32_t *>(EffectGFXPage32.pPageData)[y * W + x]; }
+    static uint32_t Pixel(int x, int y) { return PagePixels(EffectGFXPage32)[y * W + x]; }
     static int R(uint32_t c) { return int(c >> 16 & 0xFF); }
     static int G(uint32_t c) { return int(c >> 8 & 0xFF); }
     static int B(uint32_t c) { return int(c & 0xFF); }
@@ -88,60 +78,34 @@ TEST_F(TreeScene, GrowsBranchByBranchOverTheDimmingPage)
     EXPECT_LT(Leaves(0, 280, W, H), Leaves(0, 0, W, 250) / 20);   // leaves are up, not at the foot
 }
 
-// Closing while the tree is generated cuts it short (here: to nothing); the
-// scene then finishes growing at once and draws no tree.
-TEST_F(TreeScene, TreeCutShortByClosingGrowsNothing)
-{
-    ApplicationFin = 1;
-    ASSERT_EQ(InitializePlant(&EffectGFXPage32), 1);
-    ApplicationFin = 0;
-    DoAction(1.0f);
-    DoAction(1.0f);
-    EXPECT_EQ(DemoSubState1, 2);
-    EXPECT_EQ(TreeBranch, 0);
-    EXPECT_EQ(Leaves(0, 0, W, H), 0);
-}
-
-// Step 22 played by HandleDemo against a song that starts at 25:00 (steps 1
-// to 21 have ended before it; step 1 shows one black frame), rows 100 ms
-// apart, stopped after a given number of shown frames.
+// Step 22 played by HandleDemo against a song that starts at 25:00, rows
+// 100 ms apart, stopped after a given number of shown frames.
 class TreeSteps : public TreeScene {
 protected:
     void Play(long shown)
     {
-        fake::MsPerRow = 100;
-        fake::SongStart = long(fake::Clock) - 25 * 64 * fake::MsPerRow;
-        fake::CloseAfterPresents = 1 + shown;
-        LastFrame = 0;
-        UseHiResTimer = 1;
-        ApplicationFin = 0;
-        bTestOnly = 0;
-        HandleDemo();
+        if (played++)
+            SetUp();   // every run starts from a fresh program
+        PlayFrom(25, 0, 100, shown);
     }
+    int played = 0;
 };
 
 TEST_F(TreeSteps, Step22GrowsTheTreeThenTurnsIt)
 {
-    // Step 1's black frame: the trees grow on black.
+    // Step 1's black frame: the trees grow on black, 40 branches a frame.
     Play(20);
     const long early = Leaves(0, 0, W, H);
     EXPECT_EQ(TreeBranch, 20 * 40);
-    EXPECT_TRUE(Bark(Pixel(200, 300)));
-    EXPECT_GT(early, 100);
-    TearDown();
-    SetUp();
     Play(299);
-    const std::vector<uint32_t> before(static_cast<uint32_t *>(EffectGFXPage32.pPageData),
-                                       static_cast<uint32_t *>(EffectGFXPage32.pPageData) + W * H);
-    TearDown();
-    SetUp();
+    const std::vector<uint32_t> before(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + W * H);
     Play(300);
     EXPECT_EQ(TreeBranch, TreeLinesUsed - 2);
     EXPECT_GT(Leaves(0, 0, W, H), early * 5);
     // Whole, and still turning: 20 steps a frame.
     EXPECT_EQ(TreeAngle, 300 * 20 % 5760);
     long changed = 0;
-    for (int k = 0; k < W * H; ++k) changed += before[size_t(k)] != static_cast<const uint32_t *>(EffectGFXPage32.pPageData)[k];
+    for (int k = 0; k < W * H; ++k) changed += before[size_t(k)] != PagePixels(EffectGFXPage32)[k];
     EXPECT_GT(changed, 500);
 }
 

@@ -5,48 +5,28 @@
 // and the fade to black.
 #include "3DStuff.h"
 #include "FakePlatform.h"
-#include "Gen32.h"
 #include "Helix.h"
-#include "Random.h"
-#include "TestFiles.h"
+#include "SceneRun.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int W = 400, H = 308;
 
-std::string DataFolder()
-{
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (n <= 0)
-        return "Data";
-    path[n] = 0;
-    return (std::filesystem::path(path).parent_path() / "Data").string();
-}
-
-const uint32_t *Pixels(const defZENTRIXPAGE &p) { return static_cast<const uint32_t *>(p.pPageData); }
+const uint32_t *Pixels(const defZENTRIXPAGE &p) { return PagePixels(p); }
 
 class Scenes3D : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::Reset();
-        SeedRand15(1);
-        const std::string data = DataFolder();
-        if (!std::filesystem::exists(data + "/objDolphin.3DS"))
+        if (!std::filesystem::exists(GeneratedData() + "/objDolphin.3DS"))
             GTEST_SKIP() << "no generated data beside the test";
-        ZentrixSetDataFolder(data.c_str());
         // The start values of a fresh program (other tests play other steps).
         Angle3DX = Angle3DZ = 0;
         Angle3DY = 512;
@@ -62,30 +42,13 @@ protected:
         ZLR = ZLG = ZLB = 10;
         Brightness = 0;
         HelixAngle = 0;
-        ASSERT_TRUE(GetBackgroundPic());
-        ASSERT_EQ(InitAppMemory(), 1);
+        ASSERT_TRUE(StartScenes(GeneratedData()));
         ASSERT_GT(objDolphin.NumFaces, 1000);
         ASSERT_GT(objMan.NumPoints, 1000);
     }
-    void TearDown() override
-    {
-        ApplicationFin = 0;
-        QuitAppMemory();
-        ZentrixSetDataFolder(nullptr);
-    }
-    // The demo from music position order:row, rows 120 ms apart as in the
-    // music, until `shown` frames after step 1's single black one.
-    static void Play(int order, int row, long shown)
-    {
-        fake::MsPerRow = 120;
-        fake::SongStart = long(fake::Clock) - (order * 64L + row) * fake::MsPerRow;
-        fake::CloseAfterPresents = 1 + shown;
-        LastFrame = 0;
-        UseHiResTimer = 1;
-        ApplicationFin = 0;
-        bTestOnly = 0;
-        HandleDemo();
-    }
+    void TearDown() override { StopScenes(); }
+    // Rows 120 ms apart as in the music.
+    static void Play(int order, int row, long shown) { PlayFrom(order, row, 120, shown); }
     static long Position()
     {
         const long rows = (long(fake::Clock) - fake::SongStart) / fake::MsPerRow;
@@ -262,35 +225,6 @@ TEST_F(Scenes3D, ManFormsOutOfTheHelixThenThePictureWhitesOutAndFadesToBlack)
     EXPECT_GT(blackFrames, 10);
     EXPECT_EQ(seen.back().first, 0u);
     EXPECT_EQ(seen.back().sub, 7);
-}
-
-// Without mesh files both meshes are empty: the scenes still run and
-// present their backgrounds.
-TEST(Scenes3DWithoutMeshes, PresentTheirBackgrounds)
-{
-    fake::Reset();
-    SeedRand15(1);
-    TempFolder empty;
-    ZentrixSetDataFolder(empty.Path.c_str());
-    ASSERT_TRUE(GetBackgroundPic());
-    ASSERT_EQ(InitAppMemory(), 1);
-    EXPECT_EQ(objDolphin.NumFaces + objMan.NumFaces, 0);
-    RotateLights = 0;
-    DemoState = 12;
-    DemoSubState1 = 0;
-    DoAction(1.0f);
-    DemoSubState1 = 2;
-    for (int k = 0; k < 3; k++)
-        DoAction(1.0f);
-    EXPECT_EQ(std::memcmp(EffectGFXPage32.pPageData, Background.pPageData, size_t(W) * H * 4), 0);
-    DemoState = 17;
-    DemoSubState1 = 2;
-    for (int k = 0; k < 3; k++)
-        DoAction(1.0f);
-    EXPECT_EQ(std::memcmp(EffectGFXPage32.pPageData, Background.pPageData, size_t(W) * H * 4), 0);
-    EXPECT_EQ(fake::PresentTimes.size(), 7u);
-    QuitAppMemory();
-    ZentrixSetDataFolder(nullptr);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "FakePlatform.h"
 #include "Feedback.h"
 #include "Gen32.h"
-#include "Random.h"
+#include "SceneRun.h"
 #include "Scroller.h"
 #include "Spin.h"
 #include "Splot.h"
@@ -26,11 +26,7 @@ struct Scenes : ::testing::Test {
 
     void SetUp() override
     {
-        fake::Reset();
-        SeedRand15(1);
-        ZentrixSetDataFolder(EmptyData.Path.c_str());
-        ASSERT_TRUE(GetBackgroundPic());
-        ASSERT_EQ(InitAppMemory(), 1);
+        ASSERT_TRUE(StartScenes(EmptyData.Path));
         // The title sprite: transparent except a white bar across its middle.
         auto *title = static_cast<uint32_t *>(TitlePicture.pSpriteData);
         ASSERT_NE(title, nullptr);
@@ -50,11 +46,7 @@ struct Scenes : ::testing::Test {
         FeedBackAngle = 0;
         SetOffsets(-10, -20);
     }
-    void TearDown() override
-    {
-        QuitAppMemory();
-        ZentrixSetDataFolder(nullptr);
-    }
+    void TearDown() override { StopScenes(); }
 
     const uint32_t *Pixels() const { return static_cast<const uint32_t *>(EffectGFXPage32.pPageData); }
     uint32_t At(int x, int y) const { return Pixels()[y * W + x]; }

@@ -2,8 +2,7 @@
 // opposite corners, the whole surface ripples, then the picture flies off to
 // the lower right while the page brightens to white.
 #include "FakePlatform.h"
-#include "Gen32.h"
-#include "Random.h"
+#include "SceneRun.h"
 #include "TestFiles.h"
 #include "WaterEffect.h"
 
@@ -21,13 +20,9 @@ class WaterScene : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fake::Reset();
-        SeedRand15(1);
         // No data files: the pictures stay black and the bitmap flat; the
         // palette is a grey ramp that never reaches black.
-        ZentrixSetDataFolder(emptyData.Path.c_str());
-        ASSERT_TRUE(GetBackgroundPic());
-        ASSERT_EQ(InitAppMemory(), 1);
+        ASSERT_TRUE(StartScenes(emptyData.Path));
         for (uint32_t k = 0; k < 256; ++k) {
             const uint32_t v = 20 + k * 235 / 255;
             WaterPalette[k] = v << 16 | v << 8 | v;
@@ -37,13 +32,9 @@ protected:
         DemoSubState1 = 0;
         DemoSubState2 = 0;
     }
-    void TearDown() override
-    {
-        QuitAppMemory();
-        ZentrixSetDataFolder(nullptr);
-    }
+    void TearDown() override { StopScenes(); }
 
-    static uint32_t Pixel(int x, int y) { return static_cast<const uint32_t *>(EffectGFXPage32.pPageData)[y * 400 + x]; }
+    static uint32_t Pixel(int x, int y) { return PagePixels(EffectGFXPage32)[y * 400 + x]; }
     // How many pixels of a rectangle are not black.
     static int Lit(int x0, int y0, int x1, int y1)
     {
@@ -165,22 +156,7 @@ protected:
     // assembly only switches over), 15, 16.
     static constexpr long Steps13And14 = 188, Step15 = 376, Step16 = 188;
 
-    void Play(long shown)
-    {
-        fake::MsPerRow = 100;
-        fake::SongStart = long(fake::Clock) - 15 * 64 * fake::MsPerRow;
-        fake::CloseAfterPresents = 1 + shown;
-        LastFrame = 0;
-        UseHiResTimer = 1;
-        ApplicationFin = 0;
-        bTestOnly = 0;
-        HandleDemo();
-    }
-    void TearDown() override
-    {
-        ApplicationFin = 0;
-        WaterScene::TearDown();
-    }
+    static void Play(long shown) { PlayFrom(15, 0, 100, shown); }
     static long Heights()
     {
         long s = 0;
@@ -226,7 +202,6 @@ TEST_F(WaterSteps, Step15PressesTheBarAndLightsTheFire)
     long fire = 0;
     for (int i = 0; i < 900; ++i) fire += FirePage[i];
     EXPECT_EQ(fire, 0);
-    TearDown();
     SetUp();
     Play(Steps13And14 + 8);
     EXPECT_GT(BarHeight(), before + 300);
@@ -239,7 +214,6 @@ TEST_F(WaterSteps, Step17FliesApartOverABrighteningPage)
     Play(Steps13And14 + Step15 + Step16 + 20);
     // The picture has moved to the lower right; the corner it left brightens.
     EXPECT_GT(MeanGreen(0, 0, 100, 60), MeanGreen(200, 100, 400, 200) + 40);
-    TearDown();
     SetUp();
     Play(Steps13And14 + Step15 + Step16 + 60);
     // Gone off the page: everything is close to white.

@@ -4,6 +4,8 @@
 #include "3DStuff.h"
 #include "Engine3DPrivate.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -131,3 +133,17 @@ inline const std::vector<int> &TetraFaces()
     static const std::vector<int> f = {0, 1, 2, 0, 3, 1, 0, 2, 3, 1, 3, 2};
     return f;
 }
+
+// The importers' tests: an object to import into and a scratch file of the
+// given name, both gone after the test.
+struct ImportFixture : ::testing::Test {
+    Object3D obj{};
+    std::string path;
+    explicit ImportFixture(const char *name) : path(ScratchFile(name)) {}
+    void SetUp() override { FillAngleTables3D(); }
+    void TearDown() override
+    {
+        FreeObject3D(&obj);
+        std::remove(path.c_str());
+    }
+};

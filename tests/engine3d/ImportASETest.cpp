@@ -40,15 +40,8 @@ std::string GeomObject(const std::string &name, const std::string &mesh)
     return "*GEOMOBJECT {\n\t*NODE_NAME \"" + name + "\"\n\t*NODE_TM {\n\t\t*TM_ROW0 1 0 0\n\t}\n" + mesh + "}\n";
 }
 
-struct ImportASETest : ::testing::Test {
-    Object3D obj{};
-    std::string path = ScratchFile("mesh.ase");
-    void SetUp() override { FillAngleTables3D(); }
-    void TearDown() override
-    {
-        FreeObject3D(&obj);
-        std::remove(path.c_str());
-    }
+struct ImportASETest : ImportFixture {
+    ImportASETest() : ImportFixture("mesh.ase") {}
     void Import(const std::string &text)
     {
         WriteText(path, text);
@@ -72,14 +65,14 @@ struct ImportASETest : ::testing::Test {
 TEST_F(ImportASETest, LayoutsOfDifferentExporters)
 {
     const std::string head = "*3DSMAX_ASCIIEXPORT\t200\n*COMMENT \"x\"\n";
-    Import(head + GeomObject("Box", MeshBlock(" ", true)));
-    ExpectTetra();
-    FreeObject3D(&obj);
-    Import(head + GeomObject("Box", MeshBlock("\t", false))); // map compilers
-    ExpectTetra();
-    FreeObject3D(&obj);
-    Import(GeomObject("Box", MeshBlock("\t", true))); // tabs and colons
-    ExpectTetra();
+    // Spaces and colons; tabs without colons (map compilers); tabs and colons, no header.
+    for (const std::string &text : {head + GeomObject("Box", MeshBlock(" ", true)),
+                                    head + GeomObject("Box", MeshBlock("\t", false)),
+                                    GeomObject("Box", MeshBlock("\t", true))}) {
+        FreeObject3D(&obj);
+        Import(text);
+        ExpectTetra();
+    }
 }
 
 TEST_F(ImportASETest, Utf16FilesWithCrLfAreDecodedFirst)

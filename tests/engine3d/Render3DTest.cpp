@@ -62,9 +62,7 @@ TEST_F(Render3DTest, StartLightLevels)
     const Case cases[] = {
         {1, 0, 0, -1, 0xDBDBDB}, // floor(0.5 + 119) + 100 = 219
         {1, 0, 1, 0, 0xA0A0A0},  // floor(0.5 + 59.5) + 100 = 160
-        {1, 0, -1, 0, 0x292929}, // 41
         {1, 0, 0, 1, 0x000000},  // -19, clamped to 0
-        {1, 1, 0, 0, 0x646464},  // the lights have no x component: 100
         {0, 0, 1, 0, 0xA0A0A0},  // shaded: per vertex, the same rule
     };
     for (const Case &c : cases) {
@@ -184,16 +182,6 @@ TEST_F(Render3DTest, QuickSortOrdersFarToNear)
     EXPECT_EQ(obj.Face[0].FaceType, 1);
     EXPECT_EQ(obj.Face[1].FaceType, 2);
     EXPECT_EQ(obj.Face[2].FaceType, 0);
-    // Set3DTextureType reaches every face of the selected object.
-    SelectObject3D(&obj, &obj);
-    Set3DTextureType(14);
-    EXPECT_EQ(obj.Face[2].FaceType, 14);
-    SelectObject3D(nullptr, nullptr);
-    // One face stays in place.
-    obj.Face[0].FaceType = 1;
-    obj.NumFaces = 1;
-    zSort(&obj);
-    EXPECT_EQ(obj.Face[0].FaceType, 1);
     Set3DTextureType(1); // no object selected: nothing happens
 }
 

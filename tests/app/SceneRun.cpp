@@ -1,0 +1,88 @@
+// Shared set-up of the scene tests (see SceneRun.h).
+#include "SceneRun.h"
+
+#include "FakePlatform.h"
+#include "Random.h"
+
+#include <climits>
+#include <cmath>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+bool Started = false;
+
+} // namespace
+
+std::string ProgramFolder()
+{
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (n <= 0)
+        return ".";
+    path[n] = 0;
+    return std::filesystem::path(path).parent_path().string();
+}
+
+std::string GeneratedData() { return ProgramFolder() + "/Data"; }
+
+bool StartScenes(const std::string &data)
+{
+    StopScenes();
+    fake::Reset();
+    SeedRand15(1);
+    ZentrixSetDataFolder(data.c_str());
+    Started = GetBackgroundPic() && InitAppMemory() == 1;
+    SeedRand15(1);   // again: see SceneRun.h
+    DemoState = -1;
+    DemoSubState1 = DemoSubState2 = 0;
+    return Started;
+}
+
+void StopScenes()
+{
+    ApplicationFin = 0;
+    if (Started)
+        QuitAppMemory();
+    Started = false;
+    ZentrixSetDataFolder(nullptr);
+}
+
+void PlayFrom(int order, int row, long msPerRow, long shown)
+{
+    fake::MsPerRow = msPerRow;
+    fake::SongStart = long(fake::Clock) - (order * 64L + row) * msPerRow;
+    fake::CloseAfterPresents = 1 + shown;
+    LastFrame = 0;
+    UseHiResTimer = 1;
+    ApplicationFin = 0;
+    bTestOnly = 0;
+    HandleDemo();
+}
+
+PageShot::PageShot() : Pixels(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + 400 * 308) {}
+
+double PageShot::Mean(int y0, int y1, int shift) const
+{
+    double s = 0;
+    for (int k = y0 * 400; k < y1 * 400; ++k)
+        s += shift < 0 ? (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 : Channel(k, shift);
+    return s / double((y1 - y0) * 400);
+}
+
+double PageShot::Difference(const PageShot &o, int y0, int y1) const
+{
+    double s = 0;
+    for (int k = y0 * 400; k < y1 * 400; ++k)
+        s += std::fabs((Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 -
+                       (o.Channel(k, 16) + o.Channel(k, 8) + o.Channel(k, 0)) / 3.0);
+    return s / double((y1 - y0) * 400);
+}
+
+long PageShot::Lit() const
+{
+    long n = 0;
+    for (uint32_t c : Pixels) n += (c & 0xFCFCFC) != 0;
+    return n;
+}

@@ -1,0 +1,45 @@
+// Shared set-up of the scene tests: the program's start-up on a data folder
+// against the scripted platform, and the timeline played by HandleDemo from
+// a music position for a given number of shown frames.
+#pragma once
+
+#include "Gen32.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The folder of the test binary, and the generated data beside it.
+std::string ProgramFolder();
+std::string GeneratedData();
+
+// Fresh scripted platform, the data folder set, the background pictures and
+// the modules' memory made. The random numbers are seeded before the
+// modules' start-up (which draws its own: the same maps every run) and again
+// after it, so a scene's randomness does not hang on other modules. False if
+// the start-up failed.
+bool StartScenes(const std::string &data);
+// Frees what StartScenes made (if it succeeded) and forgets the data folder.
+void StopScenes();
+
+// Plays the script against a song that started order:row before (steps that
+// ended earlier only make their settings; step 1 shows one black frame),
+// rows msPerRow apart, until `shown` frames after that black one.
+void PlayFrom(int order, int row, long msPerRow, long shown);
+
+inline const uint32_t *PagePixels(const defZENTRIXPAGE &page) { return static_cast<const uint32_t *>(page.pPageData); }
+
+// A copy of the effect page as a viewer saw it at the moment it was taken.
+struct PageShot {
+    std::vector<uint32_t> Pixels;
+
+    PageShot();
+    int Channel(int k, int shift) const { return int(Pixels[size_t(k)] >> shift & 255); }
+    int Grey(int k) const { return (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3; }
+    // Mean of a channel (16 red, 8 green, 0 blue; -1 the grey level) over rows y0..y1-1.
+    double Mean(int y0 = 0, int y1 = 308, int shift = -1) const;
+    // Mean difference of the grey level from another shot's over rows.
+    double Difference(const PageShot &o, int y0, int y1) const;
+    // Pixels clearly not black.
+    long Lit() const;
+};
