@@ -310,7 +310,10 @@ std::vector<std::string> VideoArgs(const TContainer &c, int scale, const std::st
                            "30", "-b:v", "0"});
     else
         a.insert(a.end(), {"-c:v", "libx264", "-preset", "superfast", "-crf", "18"});
-    a.insert(a.end(), {"-pix_fmt", "yuv420p", "-fps_mode", "passthrough", "-f", "matroska", out});
+    // Millisecond time base: the encoder keeps every frame's own time
+    // instead of rounding it to a guessed frame rate.
+    a.insert(a.end(), {"-pix_fmt", "yuv420p", "-fps_mode", "passthrough", "-enc_time_base", "1:1000", "-f",
+                       "matroska", out});
     return a;
 }
 
@@ -504,9 +507,13 @@ bool FinishRecording(std::string *written)
         gRun.AudioFailed = std::fwrite(quiet, 4, n, gRun.Audio) != n;
         gRun.AudioFrames += n;
     }
+    // Rendering runs a clock step ahead of the last frame: cut what lies past
+    // the end of the video.
     std::fflush(gRun.Audio);
     const bool audioOk = !gRun.AudioFailed && std::fseek(gRun.Audio, 0, SEEK_SET) == 0 &&
-                         (WriteWavHeader(gRun.Audio, std::min(gRun.AudioFrames, want)), true);
+                         (WriteWavHeader(gRun.Audio, std::min(gRun.AudioFrames, want)), true) &&
+                         std::fflush(gRun.Audio) == 0 &&
+                         ftruncate(fileno(gRun.Audio), static_cast<off_t>(44 + std::min(gRun.AudioFrames, want) * 4)) == 0;
     if (std::fclose(gRun.Audio) != 0 || !audioOk) {
         gRun.Audio = nullptr;
         std::fprintf(stderr, "veltrane: %s: write error (disk full?)\n", gRun.TempAudio.c_str());

@@ -144,7 +144,7 @@ TEST_F(Headless, VideoSinkKeepsEachFramesTime)
         GTEST_SKIP() << "ffmpeg is not installed";
     const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-sink.mkv";
     const char *const args[] = {"-c:v", "libx264", "-preset", "superfast", "-pix_fmt", "yuv420p", "-fps_mode",
-                                "passthrough", nullptr};
+                                "passthrough", "-enc_time_base", "1:1000", nullptr};
     char error[256] = "";
     VideoSink *sink = VideoSinkOpen(path.c_str(), 64, 48, args, error, sizeof(error));
     ASSERT_NE(sink, nullptr) << error;
