@@ -13,4 +13,4 @@ fi
 mkdir -p out
 echo "demo.sh: no display found; recording the demo to a video instead"
 "$bin/veltrane" --record out/veltrane.mp4 "$@"
-echo "demo.sh: the demo is in $(pwd)/out/veltrane.mp4 (its music alone in out/veltrane.wav)"
+echo "demo.sh: the demo is in $(pwd)/out/veltrane.mp4"
