@@ -289,7 +289,12 @@ TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
     const fs::path log = dir.parent_path() / "rec-kill.log";
     const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
     ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
-    ASSERT_EQ(ProcessesMentioning(".veltrane-" + std::to_string(pid)), 1);
+    int running = 0;
+    for (int i = 0; i < 100 && !running; i++) {
+        running = ProcessesMentioning(".veltrane-" + std::to_string(pid));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(running, 1) << "no encoder found";
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     int left = 1;
