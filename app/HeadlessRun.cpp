@@ -76,6 +76,7 @@ struct THeadlessRun {
     int ScreenW = 400, ScreenH = 300;
     bool Closing = false;
     bool Failed = false;
+    bool LineOpen = false;            // the progress line waits for its end
     // Progress: (real s, music s) samples of the last seconds, for the rate.
     std::chrono::steady_clock::time_point RealStart, LastProgress;
     double RateReal[32] = {}, RateDone[32] = {};
@@ -105,7 +106,8 @@ void CloseOnce(const char *why)
         return;
     gRun.Closing = true;
     if (why)
-        std::fprintf(stderr, "%sveltrane: %s\n", gRun.Video ? "\n" : "", why);
+        std::fprintf(stderr, "%sveltrane: %s\n", gRun.LineOpen ? "\n" : "", why);
+    gRun.LineOpen = gRun.LineOpen && !why;
     PostMessageA(hMainAppWnd, WM_CLOSE, 0, 0);
 }
 
@@ -295,6 +297,7 @@ void ShowProgress(uint32_t ms, bool last)
                  static_cast<int>(total) % 60, left);
     if (last)
         std::fputc('\n', stderr);
+    gRun.LineOpen = !last;
 }
 
 // Encoder options for the video pass: nearest-neighbour scaling, then the
@@ -492,8 +495,9 @@ bool FinishRecording(std::string *written)
     if (gRun.Failed)
         return false;
     if (gRun.VideoFrames == 0) {
-        std::fprintf(stderr, "veltrane: nothing was recorded (the music never reached %s)\n",
-                     gRun.Options.From.Label.c_str());
+        if (!gSignal)
+            std::fprintf(stderr, "veltrane: nothing was recorded (the music never reached %s)\n",
+                         gRun.Options.From.Label.c_str());
         return false;
     }
     // The last frame stays for one frame period when nothing followed it;
@@ -646,10 +650,12 @@ bool FinishHeadlessRun()
     const int sig = gSignal;
     if (gRun.Video) {
         std::string written;
-        if (!failedBefore)
-            ShowProgress(gRun.LastMs, !sig && gRun.VideoFrames > 0);
-        if (sig || failedBefore)
+        // The progress line ends at 100% only when the whole part was made.
+        if (!sig && ok && gRun.VideoFrames > 0)
+            ShowProgress(gRun.LastMs, true);
+        else if (gRun.LineOpen)
             std::fputc('\n', stderr);
+        gRun.LineOpen = false;
         const bool recorded = FinishRecording(&written);
         if (recorded && sig) {
             std::fprintf(stderr, "veltrane: interrupted by %s; the part recorded (%.1f s) is in %s\n",

@@ -258,6 +258,17 @@ TEST(HeadlessRun, BadOutputsAreRefusedInOneLineBeforeAnyWork)
     const Outcome r = Shell("env PATH=/nonexistent " + kExe + " --record " + out);
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Output.find("needs ffmpeg"), std::string::npos) << r.Output;
+
+    // An encoder that fails once started: its own last message, in one line.
+    const fs::path fake = dir.parent_path() / ("fake-ffmpeg-" + std::to_string(getpid()));
+    fs::create_directories(fake);
+    std::ofstream(fake / "ffmpeg") << "#!/bin/sh\necho \"Unknown encoder 'libx264'\" >&2\nexit 1\n";
+    fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
+    const Outcome f = Shell("env PATH=" + fake.string() + ":$PATH " + kExe + " --record " + out);
+    EXPECT_EQ(f.Status, 1);
+    EXPECT_EQ(Messages(f.Output), (std::vector<std::string>{"veltrane: ffmpeg failed: Unknown encoder 'libx264'"}))
+        << f.Output;
+    fs::remove_all(fake);
     EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"folder.mp4", "full.mp4"}));
 }
 
