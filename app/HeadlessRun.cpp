@@ -13,6 +13,7 @@
 #include "Runtime.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -86,11 +87,14 @@ struct THeadlessRun {
 THeadlessRun gRun;
 
 constexpr int kRate = 44100;
-volatile std::sig_atomic_t gSignal = 0;
+// Written by the signal handler, read by the render and main threads (a
+// lock-free atomic is safe in a handler).
+std::atomic<int> gSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal flag must be lock-free");
 
 extern "C" void OnInterrupt(int sig)
 {
-    gSignal = sig;
+    gSignal.store(sig);
 }
 
 bool Reached(const TFrameTarget &t, int order, int row, double seconds)
