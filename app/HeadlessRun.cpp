@@ -381,28 +381,22 @@ bool CheckOutputFile(const std::string &file, const char *what, std::string *err
     return true;
 }
 
-// Music time of a position (ORDER:ROW or seconds); false past the song.
-bool PositionSeconds(const char *module, const TFrameTarget &t, double *seconds, std::string *error)
+// Music time of a position (ORDER:ROW or seconds); false when playing the
+// song from its start never reaches it.
+bool PositionSeconds(const char *module, const TFrameTarget &t, double song, double *seconds, std::string *error)
 {
     char text[512] = "";
-    double song = 0;
+    bool reached = true;
     if (t.InSeconds) {
-        if (!MusicPositionSeconds(module, 0, 0, nullptr, &song, text, sizeof(text))) {
-            *error = text;
-            return false;
-        }
-        if (t.Seconds > song) {
-            *error = "position " + t.Label + " is beyond the end of the song";
-            return false;
-        }
         *seconds = t.Seconds;
-        return true;
+        reached = t.Seconds <= song;
+    } else if (!MusicPositionSeconds(module, t.Order, t.Row, seconds, nullptr, &reached, nullptr, text,
+                                     sizeof(text))) {
+        reached = false;
     }
-    if (!MusicPositionSeconds(module, t.Order, t.Row, seconds, &song, text, sizeof(text))) {
+    if (!reached)
         *error = "position " + t.Label + " is beyond the end of the song";
-        return false;
-    }
-    return true;
+    return reached;
 }
 
 // Everything a recording needs, checked before anything heavy starts.
@@ -431,26 +425,33 @@ bool PrepareRecording(const TRunOptions &o, std::string *error)
     char module[4096];
     ZentrixResolvePath("Data\\Kestrun.it", module, sizeof(module));
     char text[512] = "";
-    double song = 0, origin = 0, end = 0;
-    if (!MusicPositionSeconds(module, 0, 0, nullptr, &song, text, sizeof(text))) {
+    double song = 0, end = 0;
+    if (!MusicPositionSeconds(module, 0, 0, nullptr, &song, nullptr, nullptr, text, sizeof(text))) {
         *error = text;
         return false;
     }
     // The demo ends at 53:60; the test picture jumps to order 60 and stays
-    // until the music ends.
+    // until the music ends, and --from/--to there are not music positions
+    // the song reaches by itself.
     if (bTestOnly) {
-        if (MusicPositionSeconds(module, 60, 0, &origin, nullptr, text, sizeof(text)))
-            end = song - origin;
-        else
+        if (o.From.Armed || o.To.Armed) {
+            *error = "--from and --to are for the demo, not the test picture (/TEST)";
+            return false;
+        }
+        if (!MusicPositionSeconds(module, 60, 0, nullptr, nullptr, nullptr, &end, text, sizeof(text)))
             end = song;
-    } else if (!MusicPositionSeconds(module, 53, 60, &end, nullptr, text, sizeof(text))) {
+    } else if (!MusicPositionSeconds(module, 53, 60, &end, nullptr, nullptr, nullptr, text, sizeof(text))) {
         end = song;
     }
     double from = 0, to = end;
-    if (o.From.Armed && !PositionSeconds(module, o.From, &from, error))
+    if (o.From.Armed && !PositionSeconds(module, o.From, song, &from, error))
         return false;
-    if (o.To.Armed && !PositionSeconds(module, o.To, &to, error))
+    if (o.To.Armed && !PositionSeconds(module, o.To, song, &to, error))
         return false;
+    if (o.From.Armed && !bTestOnly && from >= end) {
+        *error = "--from " + o.From.Label + " comes after the end of the demo (53:60)";
+        return false;
+    }
     if (o.From.Armed && o.To.Armed && to <= from) {
         *error = "--to " + o.To.Label + " does not come after --from " + o.From.Label;
         return false;
@@ -492,18 +493,21 @@ bool FinishRecording(std::string *written)
     char error[512] = "";
     bool ok = VideoSinkClose(gRun.Video, error, sizeof(error));
     gRun.Video = nullptr;
+    if (gRun.VideoFrames == 0) {
+        // An encoder given no frame fails too; the reason is ours.
+        if (!gSignal && !gRun.Failed)
+            std::fprintf(stderr, "veltrane: nothing was recorded (the music never reached %s)\n",
+                         gRun.Options.From.Label.c_str());
+        else if (!ok && gRun.Failed)
+            std::fprintf(stderr, "veltrane: %s\n", error);
+        return false;
+    }
     if (!ok) {
         std::fprintf(stderr, "veltrane: %s\n", error);
         return false;
     }
     if (gRun.Failed)
         return false;
-    if (gRun.VideoFrames == 0) {
-        if (!gSignal)
-            std::fprintf(stderr, "veltrane: nothing was recorded (the music never reached %s)\n",
-                         gRun.Options.From.Label.c_str());
-        return false;
-    }
     // The last frame stays for one frame period when nothing followed it;
     // the sound track ends with the video.
     if (!gRun.RecordDone)

@@ -407,7 +407,7 @@ void PlatSetAudioHook(PlatAudioHook hook, void *user)
 }
 
 bool MusicPositionSeconds(const char *moduleFile, int order, int row, double *seconds, double *songSeconds,
-                          char *error, unsigned errorSize)
+                          bool *fromStart, double *restSeconds, char *error, unsigned errorSize)
 {
     openmpt_module *m = OpenModule(moduleFile, error, errorSize);
     if (!m)
@@ -419,10 +419,35 @@ bool MusicPositionSeconds(const char *moduleFile, int order, int row, double *se
     if (songSeconds)
         *songSeconds = openmpt_module_get_duration_seconds(m);
     const bool ok = row >= 0 && row < rows;
-    if (!ok)
+    if (!ok) {
         std::snprintf(error, errorSize, "%d:%02d is not in the song (%d orders)", order, row, orders);
-    else if (seconds)
-        *seconds = openmpt_module_set_position_order_row(m, order, row);
+    } else {
+        if (fromStart) {
+            // Reached when playing from the start: every order up to it starts
+            // later than the one before (orders only reached by a jump are
+            // timed from somewhere else).
+            double last = 0;
+            bool reached = true;
+            for (int k = 1; k <= order && reached; k++) {
+                const double t = openmpt_module_set_position_order_row(m, k, 0);
+                reached = t > last;
+                last = t;
+            }
+            *fromStart = reached;
+        }
+        const double at = openmpt_module_set_position_order_row(m, order, row);
+        if (seconds)
+            *seconds = at;
+        if (restSeconds) {
+            // What plays from there to the end, rendered quickly and counted.
+            float scratch[4096];
+            uint64_t frames = 0;
+            size_t got;
+            while ((got = openmpt_module_read_float_mono(m, 8000, 4096, scratch)) > 0 && frames < 8000ull * 3600)
+                frames += got;
+            *restSeconds = frames / 8000.0;
+        }
+    }
     openmpt_module_destroy(m);
     return ok;
 }

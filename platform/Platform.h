@@ -184,8 +184,10 @@ bool EncoderAvailable();
 // the song has ended), so a recording gets exactly the sound that was played.
 typedef void (*PlatAudioHook)(const int16_t *samples, int frames, void *user);
 void PlatSetAudioHook(PlatAudioHook hook, void *user);
-// Seconds from the start of the module file to order `order`, row `row`, and
-// the song's length. False with `error` filled in when the file does not load
-// or the position is not in the song.
+// Seconds from the start of the module file to order `order`, row `row`, the
+// song's length, whether playing from the start reaches the position (an
+// order reached only by a jump is not), and how much music plays from there
+// to the end (each output may be null). False with `error` filled in when the
+// file does not load or the position does not exist.
 bool MusicPositionSeconds(const char *moduleFile, int order, int row, double *seconds, double *songSeconds,
-                          char *error, unsigned errorSize);
+                          bool *fromStart, double *restSeconds, char *error, unsigned errorSize);

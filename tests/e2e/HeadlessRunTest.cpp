@@ -244,6 +244,9 @@ TEST(HeadlessRun, BadOutputsAreRefusedInOneLineBeforeAnyWork)
         {"--record " + out + " --from 99:00", "beyond the end of the song"},
         {"--record " + out + " --to 2:70", "beyond the end of the song"},
         {"--record " + out + " --from 3:00 --to 2:00", "does not come after"},
+        {"--record " + out + " --from 53:62", "after the end of the demo"},
+        {"--record " + out + " --from 56:00", "beyond the end of the song"},
+        {"--record " + out + " --to 500", "beyond the end of the song"},
         {"--record " + out + " --wav " + (dir / "folder.mp4").string(), "is a folder"},
     };
     fs::create_symlink("/dev/full", dir / "full.mp4");

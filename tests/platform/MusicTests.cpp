@@ -181,11 +181,19 @@ TEST(MusicWav, TheWholeSongRendersToAValidWav)
 
     // Positions: seconds from the start; what is not in the song is refused.
     double at = 0, length = 0;
-    ASSERT_TRUE(MusicPositionSeconds(module.c_str(), 2, 0, &at, &length, error, sizeof(error))) << error;
+    bool reached = false;
+    ASSERT_TRUE(MusicPositionSeconds(module.c_str(), 2, 0, &at, &length, &reached, nullptr, error, sizeof(error)))
+        << error;
     EXPECT_NEAR(at, 2 * 7.68, 1e-6);
     EXPECT_NEAR(length, song, 0.5);
-    EXPECT_FALSE(MusicPositionSeconds(module.c_str(), 2, 64, &at, nullptr, error, sizeof(error)));
-    EXPECT_FALSE(MusicPositionSeconds(module.c_str(), 200, 0, &at, nullptr, error, sizeof(error)));
+    EXPECT_TRUE(reached);
+    // Order 60 is only reached by a jump (the test picture's); four orders
+    // play from there.
+    ASSERT_TRUE(MusicPositionSeconds(module.c_str(), 60, 0, nullptr, nullptr, &reached, &rest, error, sizeof(error)));
+    EXPECT_FALSE(reached);
+    EXPECT_NEAR(rest, 4 * 7.68, 0.5);
+    EXPECT_FALSE(MusicPositionSeconds(module.c_str(), 2, 64, &at, nullptr, nullptr, nullptr, error, sizeof(error)));
+    EXPECT_FALSE(MusicPositionSeconds(module.c_str(), 200, 0, &at, nullptr, nullptr, nullptr, error, sizeof(error)));
     EXPECT_NE(std::string(error).find("not in the song"), std::string::npos) << error;
 
     EXPECT_FALSE(MusicRenderWav("/nonexistent/song.it", wav.c_str(), 44100, 0, 0, 0, nullptr, nullptr, error,
