@@ -51,6 +51,9 @@ void DoAction(float FramesMissed)
     case 7:
         SceneLand(FramesMissed);
         break;
+    case 12:
+        SceneDolphin(FramesMissed);
+        break;
     case 13:
         SceneTitle(FramesMissed);
         break;
@@ -62,6 +65,9 @@ void DoAction(float FramesMissed)
         break;
     case 16:
         SceneFireCurtain(FramesMissed);
+        break;
+    case 17:
+        SceneHelixMan(FramesMissed);
         break;
     case 18:
         SceneScroller(FramesMissed);

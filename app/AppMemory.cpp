@@ -5,13 +5,16 @@
 // Each module's calls go into the three lists below, in the fixed orders
 // given beside them.
 #include "Gen32.h"
+#include "3DStuff.h"
 #include "BumpyEffect.h"
 #include "Feedback.h"
 #include "FireEffect.h"
 #include "General.h"
+#include "Helix.h"
 #include "LandEffect.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "Plants.h"
 #include "RandomFire.h"
 #include "Scroller.h"
 #include "Spin.h"
@@ -35,6 +38,8 @@ int InitAppMemory()
         return 0;
     if (!AllocateLenzMemory())
         return 0;
+    if (!Allocate3DMemory())
+        return 0;
     if (!AllocateRndFireMemory())
         return 0;
     if (!AllocateFireMemory())
@@ -50,6 +55,10 @@ int InitAppMemory()
     if (!AllocateGeneralMemory())
         return 0;
     if (!AllocateTitleMemory())
+        return 0;
+    if (!AllocatePlantMemory())
+        return 0;
+    if (!AllocateHelixMemory())
         return 0;
     if (!AllocateScrollerMemory())
         return 0;
@@ -79,6 +88,7 @@ int InitAppMemory()
     InitializeWater();
     InitializeBumpy();
     InitializeLenz();
+    Initialize3D();
     InitializeRndFire();
     InitializeFire();
     InitializeLand();
@@ -88,6 +98,8 @@ int InitAppMemory()
     InitializeFeedback(&EffectGFXPage32);
     InitializeGeneral(&EffectGFXPage32);
     InitializeSplot(&EffectGFXPage32);
+    InitializePlant(&EffectGFXPage32);
+    InitializeHelix(&EffectGFXPage32);
     InitializeScroller(&EffectGFXPage32);
     return 1;
 }
@@ -100,14 +112,17 @@ void QuitAppMemory()
     FreeWaterMemory();
     FreeBumpyMemory();
     FreeLenzMemory();
+    Free3DMemory();
     FreeRndFireMemory();
     FreeFireMemory();
     FreeLandMemory();
     FreeLightMemory();
     FreeSpinMemory();
     FreeTitleMemory();
+    FreePlantMemory();
     FreeSplotMemory();
     FreeFeedbackMemory();
+    FreeHelixMemory();
     FreeScrollerMemory();
     FreeGeneralMemory();
 

@@ -45,9 +45,13 @@ void EffectBlt(HWND hWnd, HDC, defZENTRIXPAGE *EffectGFXPage)
     if (StretchToScreen.load()) {
         // Columns 0 to Width-5 and rows 4 to the last one over the whole
         // client area (the original's source rectangle ran 4 rows past the
-        // page; it is kept inside it here).
-        PlatPresent(PageRect(page, 0, 4, page.Width - 4, page.Height - 4, 0, 0,
-                             static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top)));
+        // page; it is kept inside it here). The window shows it over its
+        // whole area, as the original's full-screen window did.
+        PlatPresentation whole = PageRect(page, 0, 4, page.Width - 4, page.Height - 4, 0, 0,
+                                          static_cast<int>(rect.right - rect.left),
+                                          static_cast<int>(rect.bottom - rect.top));
+        whole.WholeWindow = true;
+        PlatPresent(whole);
         return;
     }
     if (DoubleSize.load() && page.Width <= 400)

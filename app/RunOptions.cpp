@@ -1,28 +1,113 @@
-// The program's own options (headless runs, data folder), read before the
-// original command line, which gets only the words left over, so that a value
-// such as /test/out is never taken for an option.
+// The program's own options (window, scaling, headless runs, data folder) and
+// the help text. They are read before the original command line, which gets
+// only the words left over, so that a value such as /test/out is never taken
+// for an option.
 #include "Runtime.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
+#ifndef VELTRANE_VERSION
+#define VELTRANE_VERSION "unknown"
+#endif
+
+const char kVersion[] = "veltrane " VELTRANE_VERSION;
+
 const char kUsage[] =
     "usage: veltrane [options] [/TEST] [/STRETCH] [/W:n /H:n /B:n] [/MODECHANGE:n]\n"
-    "  --headless          run without a window or sound device (virtual clock)\n"
-    "  --record FILE       headless: the demo to a video (.mp4, .mkv, .mov or .webm), the music as its sound\n"
-    "  --scale N           with --record: each pixel N x N (1 to 4; 3 gives 1200 x 900), default 1\n"
-    "  --from POS          with --record: start at this music position (ORDER:ROW or seconds)\n"
-    "  --to POS            with --record: stop before this music position\n"
-    "  --wav FILE          with --record: also keep the sound track as a WAV file\n"
-    "  --frames DIR        headless: PNG pictures of the screen into DIR ...\n"
+    "\n"
+    "Plays the demo borderless over the whole screen, in step with its music, and\n"
+    "ends with it. The first 8 seconds are black: the music's intro.\n"
+    "\n"
+    "Window:\n"
+    "  --window [WxH]      a resizable desktop window instead of the full screen\n"
+    "                      (default size: the largest whole multiple of 400x300\n"
+    "                      that fits the desktop)\n"
+    "  --scale-filter F    nearest or linear (default: nearest where the picture is\n"
+    "                      scaled by a whole number, else linear)\n"
+    "  --integer-scale     whole multiples only, black around (default: the largest\n"
+    "                      size that fits)\n"
+    "  --vsync on|off      wait for the display's refresh (default: on where offered)\n"
+    "\n"
+    "Headless (no window, no sound device, a virtual clock):\n"
+    "  --headless          run the demo so (default: a window)\n"
+    "  --record FILE       the demo to a video (.mp4, .mkv, .mov or .webm), the\n"
+    "                      music as its sound\n"
+    "  --scale N           with --record: each pixel N x N, 1 to 4 (default: 1;\n"
+    "                      3 gives 1200x900)\n"
+    "  --from POS          with --record: from this music position (as --at)\n"
+    "  --to POS            with --record: up to this music position\n"
+    "  --wav FILE          with --record: also keep the sound track as a WAV\n"
+    "  --frames DIR        PNG pictures of the screen into DIR ...\n"
     "  --at LIST           ... at these music positions: ORDER:ROW or seconds, e.g. 12:32,95.5\n"
-    "  --bench             headless: draw every frame unpaced, then a table of frame times by scene\n"
-    "  --trace             one line per timeline step on stderr\n"
+    "  --bench             every frame unpaced, then a table of frame times by scene\n"
+    "\n"
+    "Other:\n"
+    "  --trace             one line per timeline step on stderr (default: off)\n"
     "  --data DIR          the data folder (default: Data beside the program)\n"
-    "  --help              this text\n";
+    "  --version           the program's name and version\n"
+    "  --help              this text\n"
+    "\n"
+    "Original options (case ignored): /TEST the test card; /STRETCH start stretched;\n"
+    "/W:n /H:n /B:n the display mode (default: 400x300, else 512x384, 640x480,\n"
+    "emulated where the display has none); /MODECHANGE:0 keep the desktop's\n"
+    "resolution, the picture 1:1 in the top-left corner (default: 1).\n"
+    "\n"
+    "Keys:\n"
+    "  Escape, End         quit\n"
+    "  D                   16-bit (5-6-5) colour precision, on/off\n"
+    "  F                   the counter, on/off (below)\n"
+    "  S                   stretch rows 4 to 307 over the whole window (the aspect\n"
+    "                      changes), on/off\n"
+    "  F6                  the music jumps to the next order (1, 2, 3 ... from the\n"
+    "                      first press)\n"
+    "  F12                 save the picture as Saved.bmp in the working directory\n"
+    "  Alt+Enter           switch between full screen and a window\n"
+    "  Tab                 the effects' keys go to the next module (at the start:\n"
+    "                      the light beams', which take none; Tab once: the\n"
+    "                      spirals')\n"
+    "\n"
+    "Effects' keys, by scene (Tab presses from the start in brackets):\n"
+    "  spirals (1)         9 mirror the trails' turn; keypad * and / zoom the\n"
+    "                      trails; keypad + and - turn them; F1, F2 larger,\n"
+    "                      smaller; F3 wandering trails; F4 blue only\n"
+    "  bump mapping (2)    F1 lens flares; F2 the closing fade\n"
+    "  fire swirl (3)      F1 new direction; F2 random dots; F3 swirl\n"
+    "  water (6)           1 picture; 2 drop; 3 reload the picture; 4 stir; 5 clear;\n"
+    "                      6 fire; 7 symbol\n"
+    "  landscape (7)       1, 2 tilt; 3, 4 faster, slower; 5 stop\n"
+    "  3D objects (12)     1, 2 glass; 3, 4 texture blend; F1 next look; F2, F3 two\n"
+    "                      fixed looks; F4 ripple; F5 turning lights\n"
+    "\n"
+    "The counter (F): the upper digits are the frame time in hundredths of a frame\n"
+    "(100 on time, more when frames were dropped), the lower four the music position\n"
+    "as order and row: 1001204 is 1.00 frames, order 12, row 4.\n";
 
 // ---- Options -------------------------------------------------------------
+
+bool ParseWindowSize(const std::string &text, int *w, int *h)
+{
+    const char *s = text.c_str();
+    char *end = nullptr;
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(s[0])))
+        return false;
+    const long width = std::strtol(s, &end, 10);
+    if (*end != 'x' && *end != 'X')
+        return false;
+    const char *hs = end + 1;
+    if (!std::isdigit(static_cast<unsigned char>(*hs)))
+        return false;
+    const long height = std::strtol(hs, &end, 10);
+    if (*end != '\0' || width < 1 || height < 1 || width > 16384 || height > 16384)
+        return false;
+    if (w)
+        *w = static_cast<int>(width);
+    if (h)
+        *h = static_cast<int>(height);
+    return true;
+}
 
 bool ParseFrameTargets(const std::string &list, std::vector<TFrameTarget> *targets, std::string *error)
 {
@@ -132,6 +217,7 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
             hasValue = true;
         }
         const bool takesValue = name == "--record" || name == "--frames" || name == "--at" || name == "--data" ||
+                                name == "--scale-filter" || name == "--vsync" ||
                                 IsRecordOption(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
@@ -152,6 +238,31 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
             o->Trace = true;
         } else if (name == "--help" || name == "-h") {
             o->Help = true;
+        } else if (name == "--version") {
+            o->Version = true;
+        } else if (name == "--window") {
+            // The size is optional: "--window", "--window 800x600", "--window=800x600".
+            o->Window.Windowed = true;
+            if (!hasValue && i + 1 < argc && ParseWindowSize(argv[i + 1], nullptr, nullptr))
+                value = argv[++i], hasValue = true;
+            if (hasValue && !ParseWindowSize(value, &o->Window.WindowW, &o->Window.WindowH)) {
+                *error = "bad window size \"" + value + "\" (use WxH, such as 800x600)";
+                return false;
+            }
+        } else if (name == "--scale-filter") {
+            if (value != "nearest" && value != "linear") {
+                *error = "--scale-filter takes nearest or linear, not \"" + value + "\"";
+                return false;
+            }
+            o->Window.Filter = value == "nearest" ? PLAT_FILTER_NEAREST : PLAT_FILTER_LINEAR;
+        } else if (name == "--integer-scale") {
+            o->Window.IntegerScale = true;
+        } else if (name == "--vsync") {
+            if (value != "on" && value != "off") {
+                *error = "--vsync takes on or off, not \"" + value + "\"";
+                return false;
+            }
+            o->Window.VSync = value == "on";
         } else if (name == "--record") {
             o->Record = value;
             o->Headless = true;
@@ -166,7 +277,8 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
         } else if (IsRecordOption(name)) {
             if (!ParseRecordOption(name, value, o, error))
                 return false;
-        } else if (a.rfind("--", 0) == 0) {
+        } else if (a.size() > 1 && a[0] == '-') {
+            // Both forms, -x and --x; the original options start with '/'.
             *error = "unknown option " + a;
             return false;
         } else {

@@ -3,6 +3,8 @@
 // shutdown wait and the headless frame sinks.
 #pragma once
 
+#include "Platform.h"
+
 #include <atomic>
 #include <string>
 #include <vector>
@@ -23,6 +25,8 @@ struct TRunOptions {
     bool Bench = false;
     bool Trace = false;
     bool Help = false;
+    bool Version = false;       // --version
+    PlatWindowOptions Window;   // --window, --scale-filter, --integer-scale, --vsync
     std::string Record;         // --record FILE: video of the whole demo
     std::string FramesDir;      // --frames DIR
     std::vector<TFrameTarget> At;
@@ -33,11 +37,16 @@ struct TRunOptions {
     std::string CommandLine;    // everything else, for ProcessCommandLine
 };
 
+// The help text; its first line is the usage line.
 extern const char kUsage[];
+// "veltrane 0.1": the program's name and the version of the build.
+extern const char kVersion[];
 
 // Reads the options; the words it does not know are joined (blank between)
 // into CommandLine. False with `error` set for a bad or incomplete option.
 bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *options, std::string *error);
+// "800x600" -> 800, 600 (either may be null). False when it is not WxH.
+bool ParseWindowSize(const std::string &text, int *w, int *h);
 // "12:32,95.5" -> targets. False with `error` set.
 bool ParseFrameTargets(const std::string &list, std::vector<TFrameTarget> *targets, std::string *error);
 

@@ -36,3 +36,7 @@ void SceneTrees(float F);
 // ScenesFire.cpp
 void SceneFire(float F);
 void SceneFireCurtain(float F);
+
+// Scenes3D.cpp: the dolphin (12), the helix and the man (17).
+void SceneDolphin(float F);
+void SceneHelixMan(float F);

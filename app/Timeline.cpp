@@ -7,6 +7,7 @@
 #include "Gen32.h"
 #include "Timeline.h"
 
+#include "3DStuff.h"
 #include "BumpyEffect.h"
 #include "LandEffect.h"
 #include "Random.h"
@@ -217,6 +218,37 @@ void BeginStep(int step)
         DrawPic = 3;
         bWaterFireEffect = 1;
         break;
+    case 31:
+        Set3DTextureType(kFaceCrystalSmooth);
+        GlassOfs = 0;
+        Ripple = 0;
+        break;
+    case 32:
+        Set3DTextureType(kFaceCrystalSmooth);
+        Ripple = 1;
+        break;
+    case 33:
+        Set3DTextureType(kFaceCrystalTexture);
+        break;
+    case 34:
+        Set3DTextureType(kFaceMetalTexture);
+        Ripple = 1;
+        break;
+    case 36:
+        SelectObject3D(&objMan, &objManTemp);
+        TransY = -120;
+        break;
+    case 37:
+    case 38:
+    case 39:
+        Set3DTextureType(kFaceCrystalSmoothLit);
+        Ripple = 0;
+        GlassOfs = 100;
+        if (step == 37) {
+            RotateLights = 1;   // the lights turn from here on
+            TransY = -120;
+        }
+        break;
     default:
         break;
     }
@@ -277,6 +309,24 @@ void StepFrameWork(int step, float F)
         // The picture countdown.
         if (DrawPic != 0)
             DrawPic--;
+        break;
+    case 32:
+    case 33: {
+        // The glass and then the texture blend grow by half a frame a frame;
+        // the ripple swells.
+        const long half = long((double(F) + 1.0) * 0.5);
+        if (step == 32 && GlassOfs < 100)
+            GlassOfs += half;
+        if (step == 33 && TextureTrans < 64)
+            TextureTrans += half;
+        if (RippleMagnitude < 3.0f)
+            RippleMagnitude += 0.03f;
+        break;
+    }
+    case 34:
+        // The texture blend eases back.
+        if (TextureTrans > 42)
+            TextureTrans -= long((double(F) + 1.0) * 0.5);
         break;
     default:
         break;

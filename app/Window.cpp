@@ -2,6 +2,7 @@
 // module's handler, then the shell's keys, mouse button, menu commands,
 // closing and destruction (which waits for the render thread).
 #include "Gen32.h"
+#include "3DStuff.h"
 #include "BumpyEffect.h"
 #include "FireEffect.h"
 #include "LandEffect.h"
@@ -42,7 +43,7 @@ EffectMessageHandler const kEffectHandlers[13] = {
     HandleFireMessage,    // 9
     nullptr,              // 10
     nullptr,              // 11
-    nullptr,              // 12
+    Handle3DMessage,      // 12
 };
 
 constexpr WPARAM kCmdSave = 40011, kCmdFullScreen = 40013, kCmdDoubleSize = 40028, kCmdEffect = 204;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -37,11 +38,18 @@ int main(int argc, char **argv)
     TRunOptions options;
     std::string error;
     if (!ParseRunOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "veltrane: %s\n%s", error.c_str(), kUsage);
+        // The usage line alone; --help has the rest.
+        const char *nl = std::strchr(kUsage, '\n');
+        std::fprintf(stderr, "veltrane: %s\n%.*s (--help lists every option and key)\n", error.c_str(),
+                     static_cast<int>(nl ? nl - kUsage : std::strlen(kUsage)), kUsage);
         return 2;
     }
     if (options.Help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.Version) {
+        std::printf("%s\n", kVersion);
         return 0;
     }
 
@@ -81,7 +89,8 @@ int main(int argc, char **argv)
         PlatShutdown();
         return 1;
     }
-    hMainAppWnd = PlatCreateWindow("KeStRUN", WndProc);
+    PlatSetWindowOptions(options.Window);
+    hMainAppWnd = PlatCreateWindow(szAppName, WndProc);
     if (!hMainAppWnd)
         return Fail("Unable to initialize the window!");
     hDrawWindowDC = GetDC(hMainAppWnd);

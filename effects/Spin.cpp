@@ -18,10 +18,6 @@ constexpr long kFeedbackSteps = 5760;   // steps of the shared sine table per tu
 constexpr int32_t kBound = 200;
 constexpr int32_t kMaxShrink = 255;
 
-// Virtual-key codes of the numeric keypad's "*" and "/".
-constexpr WPARAM kKeyMultiply = 0x6A;
-constexpr WPARAM kKeyDivide = 0x6F;
-
 // Messages arrive on the window thread and are applied on the render thread,
 // so the pinwheel and feedback state has a single writer. One producer, one
 // consumer; a full queue drops the newest message.
@@ -89,11 +85,11 @@ void ApplyMessage(unsigned uMessage, WPARAM wParam)
             FeedBackAngle += kFeedbackSteps;
         ComputeSpinOffsets();
         break;
-    case kKeyMultiply:
+    case VK_MULTIPLY: // keypad "*"
         Radius += 0.01f;
         ComputeSpinOffsets();
         break;
-    case kKeyDivide:
+    case VK_DIVIDE: // keypad "/"
         Radius -= 0.01f;
         ComputeSpinOffsets();
         break;

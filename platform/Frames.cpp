@@ -62,6 +62,7 @@ void CopyToSlot(FrameSlot &slot, const PlatPresentation &f)
     slot.DstY = f.DstY;
     slot.DstW = f.DstW;
     slot.DstH = f.DstH;
+    slot.WholeWindow = f.WholeWindow;
 }
 
 void MailboxPost(FrameMailbox &box, const PlatPresentation &frame)

@@ -6,6 +6,7 @@
 #include "zentrix.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
@@ -23,6 +24,26 @@ struct FMUSIC_MODULE {
 };
 
 namespace {
+
+// ALSA prints its own lines to stderr when no card is found, before the
+// program's one line about playing silently; a handler that drops them is
+// installed in the library SDL will load (it stays loaded).
+void DropAlsaMessage(const char *, int, const char *, int, const char *, ...) {}
+
+void QuietAlsa()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    void *alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa)
+        return;
+    typedef void (*Handler)(const char *, int, const char *, int, const char *, ...);
+    typedef int (*SetHandler)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(DropAlsaMessage);
+}
 
 // A position of the song and the clock time at which it is heard.
 struct Mark {
@@ -211,6 +232,7 @@ int FSOUND_Init(int mixrate, int)
     want.samples = 1024;
     want.callback = AudioCallback;
     SDL_AudioSpec have{};
+    QuietAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
         gDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!gDevice) {

@@ -181,6 +181,11 @@ void PostQuitMessage(int)
 
 // ---- Window ----------------------------------------------------------------
 
+void PlatSetWindowOptions(const PlatWindowOptions &options)
+{
+    SdlSetWindowOptions(options);
+}
+
 HWND PlatCreateWindow(const char *title, WNDPROC proc)
 {
     if (!gStarted || !proc) {

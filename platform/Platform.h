@@ -104,8 +104,22 @@ struct RECT {
     long left, top, right, bottom;
 };
 
-// Creates the one borderless window covering the screen, cursor hidden, its
-// messages going to `proc`. Null on failure (PlatLastError says why).
+// How the SDL backend shows the screen in its window (set before the window
+// is made; the headless backend has no window and ignores it).
+enum PlatScaleFilter { PLAT_FILTER_AUTO, PLAT_FILTER_NEAREST, PLAT_FILTER_LINEAR };
+struct PlatWindowOptions {
+    bool Windowed = false;          // a resizable desktop window, not full screen
+    int WindowW = 0, WindowH = 0;   // its size; 0: a whole multiple of 400 x 300 that fits
+    PlatScaleFilter Filter = PLAT_FILTER_AUTO; // auto: nearest at whole scales, else linear
+    bool IntegerScale = false;      // only whole multiples of the screen, black around
+    bool VSync = true;              // wait for the display's refresh where offered
+};
+void PlatSetWindowOptions(const PlatWindowOptions &options);
+
+// Creates the one window: borderless over the whole screen (or a desktop
+// window, see PlatWindowOptions), cursor hidden, its messages going to
+// `proc`. Alt+Enter switches between the two. Null on failure (PlatLastError
+// says why).
 HWND PlatCreateWindow(const char *title, WNDPROC proc);
 // The window's drawing target (kept until the end).
 HDC GetDC(HWND hWnd);
@@ -125,6 +139,12 @@ int GetClientRect(HWND hWnd, RECT *rect);
 // A short note on stderr (there is no beep).
 int MessageBeep(unsigned type);
 
+// The cursor's position on the screen; 1. The window thread keeps it from
+// the mouse events it translates, so any thread may ask. Headless: where
+// PlatSetCursorPos put it (0, 0 at start).
+int GetCursorPos(POINT *point);
+void PlatSetCursorPos(long x, long y);
+
 // Shows a message box (stderr as well; headless: stderr only). Returns 1.
 int MessageBoxA(HWND owner, const char *text, const char *caption, unsigned type);
 // Queues a message for the window procedure; callable from any thread.
@@ -136,11 +156,14 @@ int PostMessageA(HWND hWnd, unsigned message, WPARAM wParam, LPARAM lParam);
 // pixels (16-bit 5-6-5 or 32-bit 0x00RRGGBB, `Width` pixels a row) drawn into
 // (DstX, DstY, DstW, DstH) of the screen, scaled when the sizes differ, the
 // rest of the screen black. The rectangle is clipped to the pixels.
+// WholeWindow: the destination is the whole screen and the window shows it
+// over its whole area, aspect not kept (the stretched picture).
 struct PlatPresentation {
     const void *Pixels;
     int Width, Height, BPP;
     int SrcX, SrcY, SrcW, SrcH;
     int DstX, DstY, DstW, DstH;
+    bool WholeWindow = false;
 };
 // Called on the render thread. SDL: copies the pixels into the latest-wins
 // mailbox for the window thread. Headless: composes the screen and hands it

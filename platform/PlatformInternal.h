@@ -35,6 +35,7 @@ struct FrameSlot {
     std::vector<uint32_t> Pixels;   // W x H, 0x00RRGGBB
     int W = 0, H = 0;
     int DstX = 0, DstY = 0, DstW = 0, DstH = 0;
+    bool WholeWindow = false;
     uint64_t Serial = 0;
 };
 // Three slots: the writer fills its own, publishing swaps it with the ready
@@ -63,6 +64,26 @@ bool ClipPresentation(PlatPresentation *frame);
 // pixels scaled (nearest) into its destination rectangle, clipped.
 void ComposeFrame(const FrameSlot &slot, uint32_t *screen, int sw, int sh);
 
+// ---- Placing the screen in a window (SDL backend; pure, no SDL) ------------
+struct PlaceRect {
+    int X, Y, W, H;
+};
+// The screen (sw x sh) in an output of ow x oh pixels, centred: the largest
+// size with the screen's aspect that fits; with `integer`, the largest whole
+// multiple that fits (the aspect fit when not even 1x fits).
+PlaceRect PlaceScreen(int sw, int sh, int ow, int oh, bool integer);
+// The stretched picture (pw x ph pixels): the whole output; with `integer`,
+// the largest whole multiple in each direction on its own, centred.
+PlaceRect PlaceStretched(int pw, int ph, int ow, int oh, bool integer);
+// A rectangle of the screen (sw x sh) mapped into where the screen is placed.
+PlaceRect MapToPlacement(const PlaceRect &screen, int sw, int sh, int x, int y, int w, int h);
+// Nearest-neighbour filtering for pixels of srcW x srcH drawn at dstW x dstH:
+// as asked, or (auto) when both directions scale by a whole number.
+bool UseNearestFilter(PlatScaleFilter filter, int srcW, int srcH, int dstW, int dstH);
+// The desktop window's default size: the largest whole multiple of 400 x 300
+// that fits a desktop area of uw x uh with room for a title bar (at least 1x).
+void DefaultWindowSize(int uw, int uh, int *w, int *h);
+
 // ---- Backend entry points (Platform.cpp dispatches to these) ---------------
 // Waits up to `timeoutMs` for a posted message (headless message loop).
 bool MessageQueueWait(MSG *msg, int timeoutMs);
@@ -76,6 +97,7 @@ bool SdlChangeDisplayMode(const PlatDisplayMode *mode, bool testOnly);
 void SdlEmulateDisplayMode(long width, long height);
 int SdlScreenMetric(int index);
 bool SdlCreateWindow(const char *title);
+void SdlSetWindowOptions(const PlatWindowOptions &options);
 void SdlDestroyWindow();
 void SdlClearScreen();
 int SdlGetMessage(MSG *msg);

@@ -15,6 +15,11 @@ typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
 
+// A position on the screen.
+struct POINT {
+    long x, y;
+};
+
 // Window messages.
 constexpr unsigned WM_DESTROY     = 0x0002;
 constexpr unsigned WM_PAINT       = 0x000F;
@@ -39,8 +44,12 @@ constexpr WPARAM VK_RIGHT  = 0x27;
 constexpr WPARAM VK_DOWN   = 0x28;
 constexpr WPARAM VK_INSERT = 0x2D;
 constexpr WPARAM VK_DELETE = 0x2E;
+constexpr WPARAM VK_NUMPAD0  = 0x60;   // keypad digits: 0x60 to 0x69
+constexpr WPARAM VK_MULTIPLY = 0x6A;
 constexpr WPARAM VK_ADD      = 0x6B;
 constexpr WPARAM VK_SUBTRACT = 0x6D;
+constexpr WPARAM VK_DECIMAL  = 0x6E;
+constexpr WPARAM VK_DIVIDE   = 0x6F;
 constexpr WPARAM VK_F1  = 0x70;
 constexpr WPARAM VK_F2  = 0x71;
 constexpr WPARAM VK_F3  = 0x72;

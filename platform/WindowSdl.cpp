@@ -1,13 +1,18 @@
 // The SDL2 backend's window side: display modes from SDL's mode list, one
-// borderless window covering the screen, SDL events turned into the
-// program's window messages, and the window thread's half of presentation
-// (mailbox -> streaming texture -> screen, scaled to the virtual screen).
+// window (borderless over the whole display, or a resizable desktop window;
+// Alt+Enter switches), SDL events turned into the program's window messages,
+// and the window thread's half of presentation (mailbox -> streaming texture
+// -> the screen placed in the window, nearest or linear filtered).
 #include "PlatformInternal.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -18,10 +23,16 @@ int gTextureW = 0, gTextureH = 0;
 Uint32 gWakeEvent = 0;
 std::atomic<bool> gWakePending{false};
 
-// The screen the program sees: the desktop, a real mode or a virtual screen.
+// The screen the program sees: the desktop (then it follows the window's
+// size), a real mode or a virtual screen (an emulated mode).
 std::atomic<long> gScreenW{0}, gScreenH{0};
 bool gRealMode = false;
+bool gEmulated = false;
 SDL_DisplayMode gMode{};
+
+PlatWindowOptions gOptions;
+bool gWindowed = false;      // window thread
+int gWindowW = 0, gWindowH = 0; // the desktop window's size, kept while full screen
 
 FrameMailbox gBox;
 const FrameSlot *gShown = nullptr;
@@ -57,7 +68,16 @@ WPARAM VirtualKey(SDL_Keycode k)
     case SDLK_DELETE: return VK_DELETE;
     case SDLK_KP_PLUS: return VK_ADD;
     case SDLK_KP_MINUS: return VK_SUBTRACT;
-    default: return 0;
+    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDLK_KP_DIVIDE: return VK_DIVIDE;
+    case SDLK_KP_PERIOD: return VK_DECIMAL;
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_KP_0: return VK_NUMPAD0;
+    default:
+        // SDL numbers the keypad's digits 1 to 9 in order, then 0.
+        if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
+            return VK_NUMPAD0 + 1 + (k - SDLK_KP_1);
+        return 0;
     }
 }
 
@@ -80,36 +100,59 @@ bool Translate(const SDL_Event &ev, MSG *msg)
         }
         return false;
     case SDL_KEYDOWN:
-        if (ev.key.keysym.sym == SDLK_F12) {
-            // A key the demo leaves free: the menu's "&Save" command.
+        // Keys the demo leaves free stand in for the menu the window lacks:
+        // F12 the "&Save" command, Tab "&Effect" (the next module receives
+        // the keys).
+        if (ev.key.keysym.sym == SDLK_F12 || ev.key.keysym.sym == SDLK_TAB) {
             msg->message = WM_COMMAND;
-            msg->wParam = 40011;
+            msg->wParam = ev.key.keysym.sym == SDLK_F12 ? 40011 : 204;
             return true;
         }
         msg->wParam = VirtualKey(ev.key.keysym.sym);
         msg->message = WM_KEYDOWN;
         msg->lParam = 1;
         return msg->wParam != 0;
+    case SDL_MOUSEMOTION:
+        PlatSetCursorPos(ev.motion.x, ev.motion.y);
+        return false;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
+        PlatSetCursorPos(ev.button.x, ev.button.y);
         if (ev.button.button != SDL_BUTTON_LEFT)
             return false;
+    {
         msg->message = ev.type == SDL_MOUSEBUTTONDOWN ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        msg->lParam = static_cast<LPARAM>((static_cast<uint32_t>(ev.button.y) & 0xFFFF) << 16 |
-                                          (static_cast<uint32_t>(ev.button.x) & 0xFFFF));
+        // The position on the program's screen, wherever the window shows it.
+        int x = ev.button.x, y = ev.button.y, ow = 0, oh = 0;
+        const int sw = static_cast<int>(gScreenW.load()), sh = static_cast<int>(gScreenH.load());
+        if (gRenderer && SDL_GetRendererOutputSize(gRenderer, &ow, &oh) == 0 && sw > 0 && sh > 0) {
+            const PlaceRect area = PlaceScreen(sw, sh, ow, oh, gOptions.IntegerScale);
+            if (area.W > 0 && area.H > 0) {
+                x = static_cast<int>(int64_t(x - area.X) * sw / area.W);
+                y = static_cast<int>(int64_t(y - area.Y) * sh / area.H);
+            }
+        }
+        msg->lParam = static_cast<LPARAM>((static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF));
         return true;
+    }
     default:
         return false;
     }
 }
 
+// The screen as large as the window allows: the picture keeps its aspect
+// (or, stretched, fills the window), scaled by whole multiples when asked,
+// black around; nearest-neighbour or linear filtering.
 void Draw(const FrameSlot *slot)
 {
     if (!gRenderer)
         return;
+    SDL_RenderSetClipRect(gRenderer, nullptr);
     SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
     SDL_RenderClear(gRenderer);
-    if (slot && slot->W > 0 && slot->H > 0) {
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(gRenderer, &ow, &oh);
+    if (slot && slot->W > 0 && slot->H > 0 && ow > 0 && oh > 0) {
         if (!gTexture || slot->W > gTextureW || slot->H > gTextureH) {
             if (gTexture)
                 SDL_DestroyTexture(gTexture);
@@ -119,13 +162,78 @@ void Draw(const FrameSlot *slot)
             gTextureH = gTexture ? slot->H : 0;
         }
         if (gTexture) {
+            const int sw = static_cast<int>(gScreenW.load()), sh = static_cast<int>(gScreenH.load());
+            PlaceRect area, dst;
+            if (slot->WholeWindow) {
+                area = dst = PlaceStretched(slot->W, slot->H, ow, oh, gOptions.IntegerScale);
+            } else {
+                area = PlaceScreen(sw, sh, ow, oh, gOptions.IntegerScale);
+                dst = MapToPlacement(area, sw, sh, slot->DstX, slot->DstY, slot->DstW, slot->DstH);
+            }
+            const bool nearest = UseNearestFilter(gOptions.Filter, slot->W, slot->H, dst.W, dst.H);
+            SDL_SetTextureScaleMode(gTexture, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
             const SDL_Rect src{0, 0, slot->W, slot->H};
-            const SDL_Rect dst{slot->DstX, slot->DstY, slot->DstW, slot->DstH};
+            const SDL_Rect to{dst.X, dst.Y, dst.W, dst.H};
+            const SDL_Rect clip{area.X, area.Y, area.W, area.H};
             SDL_UpdateTexture(gTexture, &src, slot->Pixels.data(), slot->W * 4);
-            SDL_RenderCopy(gRenderer, gTexture, &src, &dst);
+            SDL_RenderSetClipRect(gRenderer, &clip); // a page hanging over the screen's edge is cut there
+            SDL_RenderCopy(gRenderer, gTexture, &src, &to);
+            SDL_RenderSetClipRect(gRenderer, nullptr);
         }
     }
     SDL_RenderPresent(gRenderer);
+}
+
+// On the desktop (no mode chosen) the program's screen is the window itself.
+void FollowWindowSize()
+{
+    if (gRealMode || gEmulated || !gRenderer)
+        return;
+    int ow = 0, oh = 0;
+    if (SDL_GetRendererOutputSize(gRenderer, &ow, &oh) == 0 && ow > 0 && oh > 0) {
+        gScreenW = ow;
+        gScreenH = oh;
+    }
+}
+
+// Full screen (borderless over the desktop, or the real mode) or the
+// resizable desktop window.
+void SetWindowed(bool windowed)
+{
+    if (!gWindow)
+        return;
+    if (windowed) {
+        SDL_SetWindowFullscreen(gWindow, 0);
+        SDL_SetWindowBordered(gWindow, SDL_TRUE);
+        SDL_SetWindowResizable(gWindow, SDL_TRUE);
+        SDL_SetWindowSize(gWindow, gWindowW, gWindowH);
+        SDL_SetWindowPosition(gWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_ShowCursor(SDL_ENABLE);
+    } else {
+        SDL_GetWindowSize(gWindow, &gWindowW, &gWindowH);
+        SDL_SetWindowResizable(gWindow, SDL_FALSE);
+        SDL_SetWindowBordered(gWindow, SDL_FALSE);
+        // Cover the display first: without a window manager (Xvfb, a bare X
+        // server) nobody else moves the window when it goes full screen.
+        SDL_Rect display{0, 0, 0, 0};
+        if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(gWindow)), &display) == 0) {
+            SDL_SetWindowPosition(gWindow, display.x, display.y);
+            SDL_SetWindowSize(gWindow, gRealMode ? gMode.w : display.w, gRealMode ? gMode.h : display.h);
+        }
+        if (gRealMode)
+            SDL_SetWindowDisplayMode(gWindow, &gMode);
+        SDL_SetWindowFullscreen(gWindow, gRealMode ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+    gWindowed = windowed;
+    FollowWindowSize();
+    Draw(gShown);
+}
+
+bool IsAltEnter(const SDL_Event &ev)
+{
+    return ev.type == SDL_KEYDOWN && (ev.key.keysym.mod & KMOD_ALT) &&
+           (ev.key.keysym.sym == SDLK_RETURN || ev.key.keysym.sym == SDLK_KP_ENTER);
 }
 
 void PresentPending()
@@ -145,9 +253,30 @@ void PresentPending()
 bool SdlInit()
 {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // With a display named, only its own drivers: SDL would otherwise fall
+    // back to its offscreen driver and play the demo where nobody sees it.
+    // An SDL_VIDEODRIVER set by the user is taken as it stands.
+    const char *forced = std::getenv("SDL_VIDEODRIVER");
+    const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
+    std::string drivers, display;
+    if (!(forced && *forced)) {
+        if (wayland && *wayland) {
+            drivers = "wayland";
+            display = wayland;
+        }
+        if (x11 && *x11) {
+            drivers += drivers.empty() ? "x11" : ",x11";
+            display += display.empty() ? x11 : std::string(" or ") + x11;
+        }
+        if (!drivers.empty())
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        PlatSetError("Unable to start the window system: %s", SDL_GetError());
+        if (!display.empty())
+            PlatSetError("cannot open the display %s (SDL: %s)", display.c_str(), SDL_GetError());
+        else
+            PlatSetError("Unable to start the window system: %s", SDL_GetError());
+        SDL_Quit();
         return false;
     }
     SDL_DisplayMode desktop{};
@@ -158,7 +287,8 @@ bool SdlInit()
     }
     gScreenW = desktop.w;
     gScreenH = desktop.h;
-    gRealMode = false;
+    gRealMode = gEmulated = false;
+    gWindowed = false;
     gWakeEvent = SDL_RegisterEvents(1);
     return true;
 }
@@ -185,7 +315,7 @@ bool SdlEnumDisplayMode(int index, PlatDisplayMode *mode)
 bool SdlChangeDisplayMode(const PlatDisplayMode *mode, bool testOnly)
 {
     if (!mode) {
-        if (gWindow && gRealMode)
+        if (gWindow && gRealMode && !gWindowed)
             SDL_SetWindowFullscreen(gWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
         gRealMode = false;
         return true;
@@ -199,13 +329,12 @@ bool SdlChangeDisplayMode(const PlatDisplayMode *mode, bool testOnly)
             return true;
         gMode = m;
         gRealMode = true;
+        gEmulated = false;
         gScreenW = m.w;
         gScreenH = m.h;
-        if (gWindow) {
+        if (gWindow && !gWindowed) {
             SDL_SetWindowDisplayMode(gWindow, &gMode);
             SDL_SetWindowFullscreen(gWindow, SDL_WINDOW_FULLSCREEN);
-            if (gRenderer)
-                SDL_RenderSetLogicalSize(gRenderer, m.w, m.h);
         }
         return true;
     }
@@ -215,10 +344,9 @@ bool SdlChangeDisplayMode(const PlatDisplayMode *mode, bool testOnly)
 void SdlEmulateDisplayMode(long width, long height)
 {
     gRealMode = false;
+    gEmulated = true;
     gScreenW = width;
     gScreenH = height;
-    if (gRenderer)
-        SDL_RenderSetLogicalSize(gRenderer, static_cast<int>(width), static_cast<int>(height));
 }
 
 int SdlScreenMetric(int index)
@@ -226,23 +354,45 @@ int SdlScreenMetric(int index)
     return static_cast<int>(index == SM_CXSCREEN ? gScreenW.load() : index == SM_CYSCREEN ? gScreenH.load() : 0);
 }
 
+void SdlSetWindowOptions(const PlatWindowOptions &options)
+{
+    gOptions = options;
+}
+
 bool SdlCreateWindow(const char *title)
 {
     SDL_DisplayMode desktop{};
     SDL_GetDesktopDisplayMode(0, &desktop);
-    const Uint32 flags = SDL_WINDOW_BORDERLESS | (gRealMode ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP);
-    gWindow = SDL_CreateWindow(title, 0, 0, gRealMode ? gMode.w : desktop.w, gRealMode ? gMode.h : desktop.h,
-                               flags | SDL_WINDOW_HIDDEN);
+    SDL_Rect usable{0, 0, desktop.w, desktop.h};
+    SDL_GetDisplayUsableBounds(0, &usable);
+    gWindowW = gOptions.WindowW;
+    gWindowH = gOptions.WindowH;
+    if (gWindowW <= 0 || gWindowH <= 0)
+        DefaultWindowSize(usable.w, usable.h, &gWindowW, &gWindowH);
+    gWindowed = gOptions.Windowed;
+    if (gWindowed) {
+        gWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, gWindowW, gWindowH,
+                                   SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+    } else {
+        const Uint32 flags =
+            SDL_WINDOW_BORDERLESS | (gRealMode ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        gWindow = SDL_CreateWindow(title, 0, 0, gRealMode ? gMode.w : desktop.w, gRealMode ? gMode.h : desktop.h,
+                                   flags | SDL_WINDOW_HIDDEN);
+    }
     if (!gWindow) {
         PlatSetError("Unable to initialize the window! (%s)", SDL_GetError());
         return false;
     }
-    if (gRealMode)
+    if (gRealMode && !gWindowed)
         SDL_SetWindowDisplayMode(gWindow, &gMode);
-    gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (!gRenderer)
+    // Vsync where the renderer offers it (the dummy driver's does not).
+    const Uint32 vsync = gOptions.VSync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED | vsync);
+    if (!gRenderer && vsync)
         gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_ACCELERATED);
     if (!gRenderer)
+        gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE | vsync);
+    if (!gRenderer && vsync)
         gRenderer = SDL_CreateRenderer(gWindow, -1, SDL_RENDERER_SOFTWARE);
     if (!gRenderer) {
         PlatSetError("Unable to get Device Context of window! (%s)", SDL_GetError());
@@ -250,10 +400,10 @@ bool SdlCreateWindow(const char *title)
         gWindow = nullptr;
         return false;
     }
-    SDL_RenderSetLogicalSize(gRenderer, static_cast<int>(gScreenW.load()), static_cast<int>(gScreenH.load()));
     SDL_ShowWindow(gWindow);
     SDL_RaiseWindow(gWindow);
-    SDL_ShowCursor(SDL_DISABLE);
+    SDL_ShowCursor(gWindowed ? SDL_ENABLE : SDL_DISABLE);
+    FollowWindowSize();
     return true;
 }
 
@@ -288,6 +438,16 @@ int SdlGetMessage(MSG *msg)
         if (SDL_WaitEventTimeout(&ev, 50)) {
             if (ev.type == gWakeEvent) {
                 gWakePending = false;
+                continue;
+            }
+            if (IsAltEnter(ev)) {
+                if (!ev.key.repeat)
+                    SetWindowed(!gWindowed);
+                continue;
+            }
+            if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                FollowWindowSize();
+                Draw(gShown);
                 continue;
             }
             if (Translate(ev, msg)) {

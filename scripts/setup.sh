@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 PRESET=${1:-default}
 PACKAGES=(cmake ninja-build g++ pkg-config libsdl2-dev libopenmpt-dev zlib1g-dev
           libfreetype-dev fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
-          libpixman-1-dev ffmpeg xvfb xdotool x11-apps clang libclang-rt-14-dev)
+          libpixman-1-dev ffmpeg xvfb xdotool x11-apps clang libclang-rt-14-dev
+          libmspack-dev gcab cabextract)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

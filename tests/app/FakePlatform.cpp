@@ -13,7 +13,7 @@ std::vector<int> SetOrders;
 std::vector<uint32_t> PresentTimes;
 std::vector<defZENTRIXPAGE *> PresentPages;
 long CloseAfterPresents = 0;
-void (*OnPresent)(defZENTRIXPAGE *page) = nullptr;
+std::function<void(defZENTRIXPAGE *)> OnPresent;
 
 void Reset()
 {

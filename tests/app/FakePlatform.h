@@ -6,6 +6,7 @@
 #include "Gen32.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace fake {
@@ -20,7 +21,8 @@ extern std::vector<int> SetOrders;
 extern std::vector<uint32_t> PresentTimes;
 extern std::vector<defZENTRIXPAGE *> PresentPages;
 extern long CloseAfterPresents; // sets ApplicationFin after this many (0: never)
-extern void (*OnPresent)(defZENTRIXPAGE *page);   // called after each present (null: nothing)
+// Called with every presented page, before CloseAfterPresents is looked at.
+extern std::function<void(defZENTRIXPAGE *)> OnPresent;
 
 // Back to a clock at 1000 ms, a song starting there, nothing recorded.
 void Reset();

@@ -1,17 +1,24 @@
 // The soundtrack through libopenmpt: shape, timing, end, loudness floor and
-// peak of the rendered audio, determinism; the IT writer's limits and its
-// packed patterns read back by a real player.
+// peak of the rendered audio, its dynamics against the plan, the parts of the
+// mix, the harmony, determinism; the IT writer's limits and its packed
+// patterns read back by a real player.
 #include "ItWriter.h"
 #include "Music.h"
+#include "MusicLoudness.h"
+#include "MusicScore.h"
 #include "MusicSynth.h"
 
 #include <libopenmpt/libopenmpt.h>
+#include <libopenmpt/libopenmpt_ext.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -23,11 +30,14 @@ using ModulePtr = std::unique_ptr<openmpt_module, ModuleDeleter>;
 
 ModulePtr Load(const std::vector<uint8_t> &bytes)
 {
-    return ModulePtr(openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr,
-                                                        nullptr, nullptr, nullptr, nullptr));
+    ModulePtr m(openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr,
+                                                   nullptr, nullptr, nullptr));
+    if (m)
+        openmpt_module_ctl_set_integer(m.get(), "dither", 0);
+    return m;
 }
 
-constexpr int kRate = 16000;
+constexpr int kRate = kLoudnessRate;
 constexpr double kOrderSeconds = 64.0 * kMusicSpeed * 2.5 / kMusicTempo; // 7.68 s
 
 // Per-order figures of one rendering.
@@ -36,8 +46,9 @@ struct OrderLevels {
     double peak = 0;
 };
 
-// Renders from the current position until the song ends or `maxSeconds`.
-OrderLevels Render(openmpt_module *m, double maxSeconds)
+// Renders from the current position until the song ends or `maxSeconds`;
+// keeps the interleaved audio in `audio` when given.
+OrderLevels Render(openmpt_module *m, double maxSeconds, std::vector<float> *audio = nullptr)
 {
     OrderLevels lv;
     lv.sumSquares.assign(kMusicOrders, 0.0);
@@ -50,6 +61,8 @@ OrderLevels Render(openmpt_module *m, double maxSeconds)
         if (n == 0)
             break;
         seconds += double(n) / kRate;
+        if (audio)
+            audio->insert(audio->end(), buf.begin(), buf.begin() + std::ptrdiff_t(2 * n));
         for (size_t i = 0; i < 2 * n; ++i) {
             lv.peak = std::fmax(lv.peak, std::fabs(double(buf[i])));
             if (order >= 0 && order < kMusicOrders) {
@@ -76,13 +89,21 @@ protected:
         ASSERT_TRUE(BuildSoundtrack(bytes_, error)) << error;
         ModulePtr m = Load(bytes_);
         ASSERT_TRUE(m);
-        song_ = Render(m.get(), 600.0);
+        // the one rendering of the whole song in this program
+        std::vector<float> audio;
+        song_ = Render(m.get(), 600.0, &audio);
+        loudness_ = MeasureLoudness(audio);
+        highShare_ = BandEnergyShare(audio, 16000, kLoudnessRate);
     }
     static std::vector<uint8_t> bytes_;
     static OrderLevels song_;
+    static LoudnessReport loudness_;
+    static double highShare_;
 };
 std::vector<uint8_t> SoundtrackTest::bytes_;
 OrderLevels SoundtrackTest::song_;
+LoudnessReport SoundtrackTest::loudness_;
+double SoundtrackTest::highShare_ = 0;
 
 TEST_F(SoundtrackTest, LoadsWithOrdersOf64RowsAtSpeed6Tempo125)
 {
@@ -164,6 +185,141 @@ TEST_F(SoundtrackTest, PeakStaysBelowMinusOneDbfs)
 {
     EXPECT_LT(Db(song_.peak), -1.0);
     EXPECT_GT(Db(song_.peak), -9.0); // and is not far too quiet either
+}
+
+TEST_F(SoundtrackTest, LoudnessHasRangeHeadroomAndABroadcastLevel)
+{
+    EXPECT_GE(loudness_.integrated, -16.0);
+    EXPECT_LE(loudness_.integrated, -13.0);
+    EXPECT_GE(loudness_.range, 7.0) << "the music breathes: quiet scenes are quiet";
+    EXPECT_LE(loudness_.truePeak, -1.0);
+    EXPECT_LE(highShare_, -32.0) << "little hiss above 16 kHz";
+}
+
+TEST_F(SoundtrackTest, LoudnessOfEveryStepFollowsThePlan)
+{
+    const std::vector<StepLoudness> steps = MeasureSteps(loudness_);
+    ASSERT_EQ(steps.size(), size_t(kMusicSteps));
+    EXPECT_GE(PlanCorrelation(steps, 5.0), 0.8);
+    double quietest = 0, loudest = -120;
+    for (const StepLoudness &s : steps)
+        if (s.to - s.from >= 5.0) {
+            quietest = std::min(quietest, s.loudness);
+            loudest = std::max(loudest, s.loudness);
+        }
+    EXPECT_LE(quietest, -22.0);
+    EXPECT_GE(loudest, -13.0);
+    // where the plan changes from one long step to the next, the music
+    // changes its loudness the same way
+    for (size_t i = 1; i < steps.size(); ++i) {
+        const StepLoudness &a = steps[i - 1], &b = steps[i];
+        if (a.to - a.from < 5.0 || b.to - b.from < 5.0 || a.energy == b.energy)
+            continue;
+        if (b.energy > a.energy)
+            EXPECT_GT(b.loudness, a.loudness) << "lift into step " << b.step;
+        else
+            EXPECT_LT(b.loudness, a.loudness) << "drop into step " << b.step;
+    }
+}
+
+// Mean short-term loudness of some channels alone, from an order on.
+double PartLoudness(const std::vector<uint8_t> &bytes, std::vector<int> channels, int order, int orders)
+{
+    std::unique_ptr<openmpt_module_ext, void (*)(openmpt_module_ext *)> m(
+        openmpt_module_ext_create_from_memory(bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                              nullptr, nullptr),
+        openmpt_module_ext_destroy);
+    openmpt_module_ext_interface_interactive it{};
+    if (!m || !openmpt_module_ext_get_interface(m.get(), LIBOPENMPT_EXT_C_INTERFACE_INTERACTIVE, &it, sizeof it))
+        return -120.0;
+    for (int ch = 0; ch < kChCount; ++ch)
+        it.set_channel_mute_status(m.get(), ch, std::find(channels.begin(), channels.end(), ch) == channels.end());
+    openmpt_module *mod = openmpt_module_ext_get_module(m.get());
+    openmpt_module_ctl_set_integer(mod, "dither", 0);
+    openmpt_module_set_position_order_row(mod, order, 0);
+    std::vector<float> audio;
+    Render(mod, orders * kOrderSeconds, &audio);
+    double power = 0;
+    int n = 0;
+    for (double st : MeasureLoudness(audio).shortTerm)
+        if (st > -70.0) {
+            power += std::pow(10.0, st / 10.0);
+            ++n;
+        }
+    return n ? 10.0 * std::log10(power / n) : -120.0;
+}
+
+TEST_F(SoundtrackTest, KickAndBackbeatAreHeardAgainstThePads)
+{
+    // the climax, the particle fire (driving drums) and the bump mapping (a break beat)
+    for (int order : {43, 28, 12}) {
+        const double pads = PartLoudness(bytes_, {kChPad1, kChPad2, kChPad3}, order, 1);
+        EXPECT_GT(PartLoudness(bytes_, {kChKick}, order, 1), pads - 6.0) << "order " << order;
+        EXPECT_GT(PartLoudness(bytes_, {kChSnare}, order, 1), pads - 6.0) << "order " << order;
+        EXPECT_GT(PartLoudness(bytes_, {kChBass}, order, 1), pads - 6.0) << "order " << order;
+    }
+}
+
+// A progression: the chords of an order, the same whichever bar it starts on.
+std::string Progression(int order)
+{
+    std::vector<std::string> bars;
+    for (const Chord &c : ParseChords(MusicHarmony(order)))
+        bars.push_back(std::to_string(c.root) + (c.minor ? "m" : ""));
+    std::string best;
+    for (size_t r = 0; r < bars.size(); ++r) {
+        std::string s;
+        for (size_t k = 0; k < bars.size(); ++k)
+            s += bars[(r + k) % bars.size()] + " ";
+        if (best.empty() || s < best)
+            best = s;
+    }
+    return best;
+}
+
+TEST(SoundtrackHarmony, ProgressionsVaryAndTheClimaxStandsApart)
+{
+    for (int orders : {kMusicSongOrders, kMusicOrders}) {
+        std::map<std::string, int> count;
+        for (int o = 0; o < orders; ++o)
+            ++count[Progression(o)];
+        EXPECT_GE(count.size(), 4u);
+        for (const auto &c : count)
+            EXPECT_LE(c.second * 4, orders) << c.first << "in " << c.second << " of " << orders << " orders";
+    }
+    // the climax (orders 43 to 47) shares no progression with the opening (0 to 5)
+    std::set<std::string> opening;
+    for (int o = 0; o <= 5; ++o)
+        opening.insert(Progression(o));
+    for (int o = 43; o <= 47; ++o)
+        EXPECT_EQ(opening.count(Progression(o)), 0u) << "order " << o;
+    // and the middle leaves D minor for a while: some order there has no D minor chord at all
+    int away = 0;
+    for (int o = 15; o < 40; ++o) {
+        bool dMinor = false;
+        for (const Chord &c : ParseChords(MusicHarmony(o)))
+            dMinor = dMinor || (c.root == 2 && c.minor);
+        away += dMinor ? 0 : 1;
+    }
+    EXPECT_GE(away, 4);
+}
+
+TEST(SoundtrackPlan, StepsEndWhereTheTimelineEndsThem)
+{
+    // every step ends later than the one before, except the fire's empty
+    // step 25; the last ends at 53:60, inside the song's last order
+    for (int i = 1; i < kMusicSteps; ++i) {
+        if (i != 24) {
+            EXPECT_GT(kMusicPlan[i].end, kMusicPlan[i - 1].end) << "step " << i + 1;
+        }
+    }
+    EXPECT_LT(kMusicPlan[24].end, kMusicPlan[23].end);
+    EXPECT_EQ(kMusicPlan[kMusicSteps - 1].end, 5360);
+    EXPECT_LT(MusicRowOf(kMusicPlan[kMusicSteps - 1].end), kMusicSongOrders * kMusicRowsPerOrder);
+    for (const MusicStep &s : kMusicPlan) {
+        EXPECT_GE(s.energy, 1);
+        EXPECT_LE(s.energy, 5);
+    }
 }
 
 TEST_F(SoundtrackTest, CalmLoopPlaysAfterJumpingToOrder60AndLoops)

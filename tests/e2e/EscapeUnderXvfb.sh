@@ -38,7 +38,7 @@ export ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export TSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/tsan.supp${TSAN_OPTIONS:+:$TSAN_OPTIONS}"
 (cd "$work" && exec "$exe" >"$work/veltrane.log" 2>&1) &
 vpid=$!
-wid=$(timeout 30 xdotool search --sync --name '^KeStRUN$' | head -n1)
+wid=$(timeout 30 xdotool search --sync --name '^Veltrane$' | head -n1)
 if [ -z "$wid" ]; then
   echo "no window appeared"; cat "$work/veltrane.log"; exit 1
 fi
@@ -47,7 +47,7 @@ sleep 3
 kill -0 "$vpid" 2>/dev/null || { echo "veltrane ended before Escape"; cat "$work/veltrane.log"; exit 1; }
 # F12 is the "Save" command: Saved.bmp appears in the working directory.
 xdotool key --window "$wid" F12
-for _ in $(seq 50); do [ -s "$work/Saved.bmp" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/Saved.bmp" ] && break; sleep 0.1; done
 [ -s "$work/Saved.bmp" ] || { echo "F12 wrote no Saved.bmp"; cat "$work/veltrane.log"; exit 1; }
 xdotool key --window "$wid" d f s
 sleep 0.5

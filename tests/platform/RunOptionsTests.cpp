@@ -87,6 +87,48 @@ TEST(RunOptions, BadOptionsAreRefusedWithAReason)
 
 } // namespace
 
+namespace {
+
+TEST(RunOptions, WindowScalingVsyncAndVersion)
+{
+    TRunOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--window", "/TEST", "--integer-scale", "--vsync", "off", "--scale-filter=linear"}, &o, &error))
+        << error;
+    EXPECT_TRUE(o.Window.Windowed);
+    EXPECT_EQ(o.Window.WindowW, 0); // the default size: chosen from the desktop
+    EXPECT_TRUE(o.Window.IntegerScale);
+    EXPECT_FALSE(o.Window.VSync);
+    EXPECT_EQ(o.Window.Filter, PLAT_FILTER_LINEAR);
+    EXPECT_EQ(o.CommandLine, "/TEST");
+
+    TRunOptions sized, eq, plain;
+    ASSERT_TRUE(Parse({"--window", "800x600"}, &sized, &error)) << error;
+    EXPECT_EQ(sized.Window.WindowW, 800);
+    EXPECT_EQ(sized.Window.WindowH, 600);
+    ASSERT_TRUE(Parse({"--window=1200x900", "--version"}, &eq, &error)) << error;
+    EXPECT_EQ(eq.Window.WindowH, 900);
+    EXPECT_TRUE(eq.Version);
+    ASSERT_TRUE(Parse({}, &plain, &error));
+    EXPECT_FALSE(plain.Window.Windowed);
+    EXPECT_TRUE(plain.Window.VSync);
+    EXPECT_EQ(plain.Window.Filter, PLAT_FILTER_AUTO);
+    EXPECT_FALSE(plain.Window.IntegerScale);
+
+    // Bad values, and unknown options of either form.
+    for (auto words : {std::vector<const char *>{"--window=800"}, {"--window=0x600"}, {"--scale-filter", "cubic"},
+                       {"--vsync", "maybe"}, {"--vsync"}, {"-x"}, {"--x"}}) {
+        TRunOptions bad;
+        std::vector<const char *> argv = {"veltrane"};
+        argv.insert(argv.end(), words.begin(), words.end());
+        error.clear();
+        EXPECT_FALSE(ParseRunOptions(static_cast<int>(argv.size()), argv.data(), &bad, &error)) << words[0];
+        EXPECT_FALSE(error.empty()) << words[0];
+    }
+}
+
+} // namespace
+
 // The recording options: what they set, and every combination that would
 // give a surprising video refused with a reason.
 TEST(RunOptions, RecordingPartsAndRefusals)

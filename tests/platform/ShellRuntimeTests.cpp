@@ -3,6 +3,7 @@
 // EffectBlt puts on the screen (position, stretching, 16-bit reduction,
 // counter, double size, screenshot).
 #include "Gen32.h"
+#include "3DStuff.h"
 #include "General.h"
 #include "Modes.h"
 #include "Runtime.h"
@@ -37,7 +38,7 @@ protected:
     {
         ASSERT_TRUE(PlatInit(PLAT_HEADLESS));
         ZentrixSetDataFolder(VELTRANE_DATA_DIR);
-        hMainAppWnd = PlatCreateWindow("KeStRUN", WndProc);
+        hMainAppWnd = PlatCreateWindow(szAppName, WndProc);
         ASSERT_NE(hMainAppWnd, nullptr);
         hDrawWindowDC = GetDC(hMainAppWnd);
         EffectNo = 0;
@@ -112,6 +113,39 @@ TEST_F(ShellRuntime, MenuCommands)
     EXPECT_EQ(DoubleSize.load(), 1);
     WndProc(hMainAppWnd, WM_COMMAND, 40028, 0);
     EXPECT_EQ(DoubleSize.load(), 0);
+    EffectNo = 0;
+}
+
+// The "&3D Stuff" commands, its keys and the mouse button reach the 3D
+// object effect only once "&Effect" has stepped the forwarding to 12.
+TEST_F(ShellRuntime, ObjectEffectControlsAtEffectTwelve)
+{
+    Ripple = 0;
+    ObjectType = 0;
+    Changing = 0;
+    WndProc(hMainAppWnd, WM_KEYDOWN, VK_F4, 0);
+    WndProc(hMainAppWnd, WM_COMMAND, IDM_3D_METAL, 0);
+    EXPECT_EQ(Ripple.load(), 0);
+    EXPECT_EQ(ObjectType, 0);
+    for (int i = 0; i < 12; i++)
+        WndProc(hMainAppWnd, WM_COMMAND, 204, 0);
+    ASSERT_EQ(EffectNo.load(), 12);
+    WndProc(hMainAppWnd, WM_KEYDOWN, VK_F4, 0);
+    EXPECT_EQ(Ripple.load(), 1);
+    WndProc(hMainAppWnd, WM_COMMAND, IDM_3D_METAL, 0);
+    EXPECT_EQ(ObjectType, 2);
+    EXPECT_EQ(Changing.load(), 1);
+    EXPECT_EQ(TargetType.load(), Lighted ? 11 : 10);
+    PlatSetCursorPos(30, 40);
+    WndProc(hMainAppWnd, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(CurrentX.load(), 30);
+    EXPECT_EQ(CurrentY.load(), 40);
+    EXPECT_EQ(_MouseDown.load(), 1);
+    WndProc(hMainAppWnd, WM_LBUTTONUP, 0, 0);
+    Ripple = 0;
+    ObjectType = 0;
+    Changing = 0;
+    TargetType = 0;
     EffectNo = 0;
 }
 

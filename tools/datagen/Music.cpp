@@ -10,29 +10,76 @@
 
 #include <cstdio>
 
+// The energy of every timeline step, from what the viewer sees.
+const MusicStep kMusicPlan[kMusicSteps] = {
+    {100, 1},  //  1 black screen
+    {200, 2},  //  2 the title quivers in
+    {230, 2},  //  3 the title glows
+    {300, 3},  //  4 the title burns in swirling fire
+    {450, 3},  //  5 splot
+    {630, 3},  //  6 splot under light beams
+    {800, 4},  //  7 spirals grow
+    {900, 3},  //  8 spirals shrink, the title fades
+    {1140, 3}, //  9 spirals turn at random in the feedback
+    {1200, 2}, // 10 spirals shrink away
+    {1420, 3}, // 11 bump mapping with lens flares
+    {1500, 2}, // 12 bump mapping fades
+    {1510, 2}, // 13 water assembles
+    {1600, 2}, // 14 first drops
+    {1800, 3}, // 15 the bar, drops everywhere
+    {1900, 3}, // 16 the bar again, calm water
+    {2000, 3}, // 17 the water flies apart
+    {2020, 4}, // 18 white flash over the landscape
+    {2330, 4}, // 19 flight down into the landscape
+    {2430, 3}, // 20 the camera settles
+    {2500, 2}, // 21 the landscape melts away
+    {2700, 2}, // 22 trees grow
+    {2732, 3}, // 23 swirling fire
+    {2932, 5}, // 24 particle fire
+    {2820, 5}, // 25 (no time)
+    {3000, 5}, // 26 particle fire
+    {3100, 3}, // 27 a water curtain falls over the fire
+    {3200, 3}, // 28 a picture pressed into the water
+    {3410, 3}, // 29 water and fire
+    {3430, 3}, // 30 the curtain rises over the warped background
+    {3500, 3}, // 31 warped background
+    {3700, 3}, // 32 glass dolphin
+    {3800, 4}, // 33 the dolphin turns to metal
+    {3900, 4}, // 34 metal dolphin
+    {3940, 3}, // 35 the dolphin swims away
+    {4100, 4}, // 36 helix
+    {4230, 4}, // 37 the man in the helix
+    {4620, 5}, // 38 points stream over the man: the climax
+    {4900, 5}, // 39 white-out, then fade to black
+    {5350, 2}, // 40 scroller
+    {5360, 1}, // 41 the end
+};
+
 namespace {
 
 constexpr int Pos(int order, int row) { return order * 64 + row; }
 
-// Harmony, one line an order, one chord a bar, in D minor.
+// Harmony, one line an order, one chord a bar. D minor; the water, the
+// curtain and the glass dolphin turn to the relative major (F); the climax
+// rises a tone to E minor; the scroller comes home to D minor.
 const char *const kHarmony[kMusicOrders] = {
     "Dm Dm Bb Bb", "Dm Bb F C",   "Dm Bb F C",   "Dm Bb F C",   "Dm Bb F C",     // 0-4 intro, title, splot
     "Dm Bb F C",   "Dm Bb Gm A",  "Gm Bb Dm A",  "Gm Bb Dm A",  "Gm Bb Dm A",    // 5-9 beams, spirals
     "Dm Bb F C",   "Dm Bb Gm A",  "Dm C Bb A",   "Dm C Bb A",   "Dm C Bb A",     // 10-14 spirals, bump
-    "F C Dm Bb",   "F C Dm Bb",   "F C Dm Bb",   "F C Dm Bb",   "Gm Bb C A",     // 15-19 water
-    "Dm Bb F C",   "Dm Bb F C",   "Gm Bb Dm A",  "Dm Bb F C",   "F C Dm Bb",     // 20-24 landscape
+    "F Am Bb C",   "F Am Bb C",   "F Am Bb C",   "F Am Bb C",   "Gm Bb C A",     // 15-19 water (F major)
+    "Dm Bb F C",   "Dm Bb F C",   "Gm Bb Dm A",  "Dm Bb F C",   "Bb Bb C C",     // 20-24 landscape
     "Dm Am Bb F",  "Dm Am Bb F",  "Gm Bb A A",   "Dm Bb Gm A",  "Dm Bb Gm A",    // 25-29 trees, fire
-    "Dm C Bb A",   "F C Dm Bb",   "Dm Bb F C",   "Dm Bb F C",   "Gm Bb A A",     // 30-34 curtain
-    "F C Dm Bb",   "F C Dm Bb",   "Dm Bb F C",   "Dm Bb F C",   "Gm Bb A A",     // 35-39 dolphin
-    "Dm Dm Bb Bb", "Dm Dm Bb C",  "Gm Bb C A",   "Dm Bb F C",   "Dm Bb F C",     // 40-44 helix, man
-    "Gm Bb Dm A",  "Dm Bb F C",   "Dm Bb F C",   "Gm Bb A A",   "F C Dm Bb",     // 45-49 climax, scroller
-    "F C Dm Bb",   "Dm Bb F C",   "Gm Bb C A",   "Dm Dm Dm Dm",                  // 50-53 scroller, end
-    "Dm Bb F C",   "Gm Bb Dm A",  "Dm Bb F C",   "Gm Bb Dm A",  "F C Dm Bb",     // 54-58 calm loop
-    "Gm Bb Dm A",  "Dm Bb F C",   "Gm Bb Dm A",  "F C Dm Bb",   "Gm Bb A A",     // 59-63
+    "Dm C Bb A",   "F Am Bb C",   "Gm Bb Dm A",  "Gm Bb Dm A",  "Gm Bb A A",     // 30-34 curtain
+    "F Am Bb C",   "F Am Bb C",   "Gm Bb Dm A",  "Gm Bb Dm A",  "Gm Bb A A",     // 35-39 dolphin
+    "Dm Dm Bb Bb", "Dm Dm Bb C",  "Gm Bb C B",   "Em C G D",    "Em C G D",      // 40-44 helix, man, climax (E minor)
+    "Am C Em B",   "Em C G D",    "Em C G D",    "Gm Bb A A",   "Dm Am Bb F",    // 45-49 white-out, scroller
+    "F Am Bb C",   "Dm Bb F C",   "Gm Bb C A",   "Dm Dm Dm Dm",                  // 50-53 scroller, end
+    "Dm Bb F C",   "Gm Bb Dm A",  "Dm Bb F C",   "Gm Bb Dm A",  "F Am Bb C",     // 54-58 calm loop
+    "Gm Bb Dm A",  "Dm Bb F C",   "Gm Bb Dm A",  "F Am Bb C",   "Gm Bb A A",     // 59-63
 };
 
 // How each layer plays in a section.
-enum Drums : uint8_t { kDrNone, kDrPulse, kDrFull, kDrBreak, kDrHalf, kDrSparse };
+enum Drums : uint8_t { kDrNone, kDrPulse, kDrFull, kDrBreak, kDrHalf, kDrSparse, kDrDrive };
 enum BassStyle : uint8_t { kBsNone, kBsHeld, kBsEighths, kBsGroove, kBsQuarters, kBsOffbeat };
 enum PadStyle : uint8_t { kPdNone, kPdPad, kPdKeys, kPdBoth };
 enum ArpStyle : uint8_t { kArNone, kArSixteenths, kArEighths, kArDropsSparse, kArDropsDense };
@@ -43,62 +90,82 @@ struct Section {
     BassStyle bass;
     PadStyle pad;
     ArpStyle arp;
-    int energy;     // 1 quiet .. 4 loudest: scales the volumes
+    int energy;     // 0: the planned energy of the timeline step; else 1 to 5 for a change inside a step
 };
 
-// The sections, in the order of the demo's timeline steps.
+// The sections: every timeline step begins one (the arrangement follows the
+// plan's energy: 1 pad alone, 2 sparse, 3 half time or a light groove, 4 the
+// full groove, 5 the driving climax); a few more change inside a step.
 const Section kSections[] = {
-    {Pos(0, 0), kDrNone, kBsNone, kPdPad, kArNone, 1},              // black
-    {Pos(1, 0), kDrNone, kBsHeld, kPdPad, kArSixteenths, 1},        // title quivers
-    {Pos(2, 0), kDrSparse, kBsHeld, kPdPad, kArSixteenths, 2},      // title glows
-    {Pos(2, 30), kDrSparse, kBsEighths, kPdPad, kArSixteenths, 2},  // swirl fire
-    {Pos(3, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},    // splot
-    {Pos(4, 50), kDrFull, kBsEighths, kPdPad, kArSixteenths, 3},    // light beams
-    {Pos(6, 30), kDrFull, kBsGroove, kPdPad, kArEighths, 3},        // spirals grow
-    {Pos(8, 0), kDrHalf, kBsHeld, kPdPad, kArSixteenths, 2},        // spirals shrink
-    {Pos(9, 0), kDrFull, kBsGroove, kPdPad, kArSixteenths, 3},      // spirals
-    {Pos(11, 40), kDrNone, kBsHeld, kPdPad, kArNone, 2},            // spirals fade
-    {Pos(12, 0), kDrBreak, kBsGroove, kPdPad, kArEighths, 3},       // bump mapping
-    {Pos(14, 20), kDrNone, kBsHeld, kPdPad, kArEighths, 2},         // bump mapping ends
-    {Pos(15, 0), kDrNone, kBsNone, kPdPad, kArNone, 2},             // water assembles
-    {Pos(15, 10), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 2},     // random drops
-    {Pos(16, 0), kDrHalf, kBsQuarters, kPdPad, kArDropsDense, 3},   // drops and bar
-    {Pos(18, 0), kDrHalf, kBsGroove, kPdPad, kArDropsSparse, 3},    // water, calm
-    {Pos(19, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // water flies apart
-    {Pos(20, 0), kDrNone, kBsHeld, kPdPad, kArNone, 3},             // white flash
-    {Pos(20, 20), kDrFull, kBsEighths, kPdPad, kArSixteenths, 4},   // landscape descent
-    {Pos(23, 30), kDrSparse, kBsHeld, kPdPad, kArSixteenths, 3},    // camera settles
-    {Pos(24, 30), kDrNone, kBsNone, kPdPad, kArDropsSparse, 2},     // landscape fades
-    {Pos(25, 0), kDrBreak, kBsGroove, kPdKeys, kArEighths, 4},      // trees grow
-    {Pos(27, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // swirl fire
-    {Pos(27, 32), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},   // particle fire
-    {Pos(30, 0), kDrHalf, kBsGroove, kPdPad, kArDropsDense, 3},     // curtain falls
-    {Pos(32, 0), kDrFull, kBsEighths, kPdPad, kArSixteenths, 4},    // water and fire
-    {Pos(34, 10), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 2},     // curtain rises
-    {Pos(34, 30), kDrNone, kBsHeld, kPdPad, kArNone, 2},            // warped background
-    {Pos(35, 0), kDrHalf, kBsHeld, kPdBoth, kArDropsSparse, 2},     // dolphin
-    {Pos(37, 0), kDrBreak, kBsGroove, kPdPad, kArSixteenths, 3},    // dolphin, glass
-    {Pos(38, 0), kDrFull, kBsEighths, kPdPad, kArSixteenths, 3},    // dolphin, metal
-    {Pos(39, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},   // dolphin leaves
-    {Pos(39, 40), kDrNone, kBsHeld, kPdPad, kArEighths, 2},         // helix
-    {Pos(41, 0), kDrHalf, kBsGroove, kPdPad, kArEighths, 3},        // the man
-    {Pos(42, 30), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 3},  // points on the man
-    {Pos(43, 0), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},    // climax
-    {Pos(46, 20), kDrFull, kBsOffbeat, kPdPad, kArSixteenths, 4},  // white-out
+    {Pos(0, 0), kDrNone, kBsNone, kPdPad, kArNone, 0},              // black
+    {Pos(1, 0), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 0},       // title quivers
+    {Pos(2, 0), kDrSparse, kBsHeld, kPdPad, kArEighths, 0},         // title glows
+    {Pos(2, 30), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 0},   // swirl fire
+    {Pos(3, 0), kDrHalf, kBsEighths, kPdPad, kArEighths, 0},        // splot
+    {Pos(4, 50), kDrBreak, kBsGroove, kPdPad, kArSixteenths, 0},    // light beams
+    {Pos(6, 30), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},     // spirals grow
+    {Pos(8, 0), kDrHalf, kBsHeld, kPdPad, kArSixteenths, 0},        // spirals shrink
+    {Pos(9, 0), kDrBreak, kBsGroove, kPdPad, kArEighths, 0},        // spirals
+    {Pos(11, 40), kDrNone, kBsHeld, kPdPad, kArNone, 0},            // spirals fade
+    {Pos(12, 0), kDrBreak, kBsGroove, kPdPad, kArEighths, 0},       // bump mapping
+    {Pos(14, 20), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 0},     // bump mapping ends
+    {Pos(15, 0), kDrNone, kBsNone, kPdPad, kArNone, 0},             // water assembles
+    {Pos(15, 10), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 0},     // random drops
+    {Pos(16, 0), kDrHalf, kBsQuarters, kPdPad, kArDropsDense, 0},   // drops and bar
+    {Pos(18, 0), kDrHalf, kBsGroove, kPdPad, kArDropsSparse, 0},    // water, calm
+    {Pos(19, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 0},   // water flies apart
+    {Pos(20, 0), kDrNone, kBsHeld, kPdPad, kArNone, 0},             // white flash
+    {Pos(20, 20), kDrFull, kBsEighths, kPdPad, kArSixteenths, 0},   // landscape descent
+    {Pos(23, 30), kDrHalf, kBsHeld, kPdPad, kArSixteenths, 0},      // camera settles
+    {Pos(24, 30), kDrNone, kBsNone, kPdPad, kArDropsSparse, 0},     // landscape fades
+    {Pos(25, 0), kDrSparse, kBsHeld, kPdKeys, kArNone, 0},          // trees grow
+    {Pos(27, 0), kDrPulse, kBsEighths, kPdPad, kArSixteenths, 0},   // swirl fire
+    {Pos(27, 32), kDrDrive, kBsOffbeat, kPdBoth, kArSixteenths, 0}, // particle fire
+    {Pos(30, 0), kDrHalf, kBsGroove, kPdPad, kArDropsDense, 0},     // curtain falls
+    {Pos(32, 0), kDrBreak, kBsEighths, kPdPad, kArEighths, 0},      // water and fire
+    {Pos(34, 10), kDrNone, kBsHeld, kPdPad, kArDropsSparse, 0},     // curtain rises
+    {Pos(34, 30), kDrNone, kBsHeld, kPdPad, kArEighths, 0},         // warped background
+    {Pos(35, 0), kDrHalf, kBsHeld, kPdBoth, kArDropsSparse, 0},     // dolphin
+    {Pos(37, 0), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},     // dolphin, metal
+    {Pos(38, 0), kDrFull, kBsEighths, kPdPad, kArSixteenths, 0},    // dolphin, metal
+    {Pos(39, 0), kDrPulse, kBsEighths, kPdPad, kArEighths, 0},      // dolphin leaves
+    {Pos(39, 40), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},    // helix
+    {Pos(41, 0), kDrFull, kBsGroove, kPdPad, kArSixteenths, 0},     // the man
+    {Pos(42, 16), kDrNone, kBsHeld, kPdPad, kArNone, 0},            // the break before the climax
+    {Pos(42, 30), kDrDrive, kBsOffbeat, kPdBoth, kArSixteenths, 0}, // points on the man: climax
+    {Pos(46, 20), kDrDrive, kBsOffbeat, kPdBoth, kArSixteenths, 0}, // white-out
     {Pos(48, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // fade to black
-    {Pos(49, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 3},   // scroller
-    {Pos(50, 0), kDrHalf, kBsGroove, kPdBoth, kArSixteenths, 3},    // scroller
-    {Pos(53, 0), kDrNone, kBsHeld, kPdPad, kArNone, 2},             // last chord
+    {Pos(49, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 0},   // scroller
+    {Pos(50, 0), kDrSparse, kBsEighths, kPdPad, kArEighths, 0},     // scroller
+    {Pos(53, 0), kDrNone, kBsHeld, kPdPad, kArNone, 0},             // last chord
     {Pos(54, 0), kDrSparse, kBsHeld, kPdBoth, kArDropsSparse, 2},   // calm loop
 };
 constexpr int kSectionCount = int(sizeof kSections / sizeof kSections[0]);
 
-const Section &SectionAt(int g)
+// Planned energy of the timeline step playing at global row g.
+int PlannedEnergy(int g)
+{
+    int start = 0;
+    for (const MusicStep &st : kMusicPlan) {
+        const int end = MusicRowOf(st.end);
+        if (end > start && g < end)
+            return st.energy;
+        start = end > start ? end : start;
+    }
+    return kMusicPlan[kMusicSteps - 1].energy;
+}
+
+struct Playing {
+    const Section *sec;
+    int energy;
+};
+
+Playing SectionAt(int g)
 {
     int i = 0;
     while (i + 1 < kSectionCount && kSections[i + 1].start <= g)
         ++i;
-    return kSections[i];
+    return Playing{&kSections[i], kSections[i].energy ? kSections[i].energy : PlannedEnergy(g)};
 }
 
 // Deterministic choices (drops, ghost notes): a hash of the row.
@@ -112,9 +179,15 @@ uint32_t Hash(uint32_t x)
     return x;
 }
 
-int Scaled(int volume, int energy) { return volume * (16 + energy) / 20; }
-// Hats sit higher: short bright hits carry much of the loudness, little of the peak.
-int HatLevel(int volume, int energy) { return Scaled(volume * 5 / 4 > 64 ? 64 : volume * 5 / 4, energy); }
+// Cell volumes follow the energy, about 1 dB a level; the global volume
+// (GlobalLevel) and the arrangement make the rest of the difference.
+int Scaled(int volume, int energy)
+{
+    static const int kPercent[6] = {60, 66, 74, 82, 91, 100};
+    const int v = volume * kPercent[energy < 0 ? 0 : energy > 5 ? 5 : energy] / 100;
+    return v > 64 ? 64 : v;
+}
+int HatLevel(int volume, int energy) { return Scaled(volume, energy); }
 
 // Rows that a fill takes over from the normal drums.
 struct Fill {
@@ -127,10 +200,10 @@ const Fill kFills[] = {
     {Pos(8, 56), Pos(9, 0), false},   {Pos(10, 56), Pos(11, 0), false}, {Pos(11, 40), Pos(12, 0), true},
     {Pos(13, 56), Pos(14, 0), false}, {Pos(17, 56), Pos(18, 0), false}, {Pos(19, 32), Pos(20, 0), true},
     {Pos(22, 56), Pos(23, 0), false}, {Pos(26, 56), Pos(27, 0), false}, {Pos(27, 16), Pos(27, 32), true},
-    {Pos(29, 32), Pos(30, 0), true},  {Pos(31, 56), Pos(32, 0), false}, {Pos(33, 56), Pos(34, 0), false},
+    {Pos(29, 48), Pos(30, 0), false},  {Pos(31, 56), Pos(32, 0), false}, {Pos(33, 56), Pos(34, 0), false},
     {Pos(36, 56), Pos(37, 0), false}, {Pos(37, 56), Pos(38, 0), false}, {Pos(38, 48), Pos(39, 0), false},
-    {Pos(39, 24), Pos(39, 40), true}, {Pos(42, 40), Pos(43, 0), true}, {Pos(44, 56), Pos(45, 0), false},
-    {Pos(45, 48), Pos(46, 0), false}, {Pos(46, 8), Pos(46, 20), true}, {Pos(47, 48), Pos(48, 0), true},
+    {Pos(39, 24), Pos(39, 40), true}, {Pos(42, 22), Pos(42, 30), true}, {Pos(44, 56), Pos(45, 0), false},
+    {Pos(45, 48), Pos(46, 0), false}, {Pos(46, 8), Pos(46, 20), true},
     {Pos(50, 56), Pos(51, 0), false}, {Pos(51, 56), Pos(52, 0), false}, {Pos(52, 48), Pos(53, 0), false},
 };
 
@@ -157,7 +230,7 @@ void WriteFill(Score &s, const Fill &f, int g, int energy)
         // toms falling in pitch, kick under the first
         static const int kTomNotes[4] = {67, 62, 57, 52};
         if (i % 2 == 0 || len <= 4)
-            s.Note(kChPerc, g, kTomNotes[(i * 4 / len) & 3], kInsTom, Scaled(54, energy));
+            s.Note(kChPerc, g, kTomNotes[(i * 4 / len) & 3], kInsTom, Scaled(36, energy));
         if (i == 0)
             s.Note(kChKick, g, 60, kInsKick, Scaled(58, energy));
         if (i % 2 == 1)
@@ -165,11 +238,21 @@ void WriteFill(Score &s, const Fill &f, int g, int energy)
     }
 }
 
+// A clap on the kick's beat, one tick (20 ms) late: the two transients
+// follow each other instead of adding up into one peak, and the clap
+// sits a little behind the beat.
+void LaidBackClap(Score &s, int g, int volume)
+{
+    s.Note(kChSnare, g, 60, kInsClap, volume);
+    s.Effect(kChSnare, g, kItCmdSpecial, 0xD1);
+}
+
 void WriteDrums(Score &s, int endRow)
 {
     for (int g = 0; g < endRow; ++g) {
-        const Section &sec = SectionAt(g);
-        const int e = sec.energy;
+        const Playing now = SectionAt(g);
+        const Section &sec = *now.sec;
+        const int e = now.energy;
         if (const Fill *f = FillAt(g)) {
             WriteFill(s, *f, g, e);
             if (g % 2 == 0)
@@ -188,7 +271,7 @@ void WriteDrums(Score &s, int endRow)
             if (r % 4 == 2)
                 s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(22 + (r == 10 ? 8 : 0), e));
             if (bar % 2 == 1 && r == 8)
-                s.Note(kChSnare, g, 60, kInsClap, Scaled(30, e));
+                s.Note(kChSnare, g, 60, kInsClap, Scaled(25, e));
             break;
         case kDrPulse:
             if (r % 4 == 0)
@@ -200,9 +283,9 @@ void WriteDrums(Score &s, int endRow)
             break;
         case kDrFull:
             if (r % 4 == 0)
-                s.Note(kChKick, g, 60, kInsKick, Scaled(60, e));
+                s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 ? 42 : 60, e)); // lighter under the clap
             if (r == 4 || r == 12) {
-                s.Note(kChSnare, g, 60, kInsClap, Scaled(50, e));
+                LaidBackClap(s, g, Scaled(42, e));
                 s.Note(kChPerc, g, 60, kInsSnare, Scaled(34, e));
             }
             if (r % 4 == 2)
@@ -214,9 +297,9 @@ void WriteDrums(Score &s, int endRow)
             break;
         case kDrBreak:
             if (r == 0 || r == 6 || (r == 10 && bar % 2 == 1))
-                s.Note(kChKick, g, 60, kInsKick, Scaled(58, e));
+                s.Note(kChKick, g, 60, kInsKick, Scaled(64, e));
             if (r == 4 || r == 12)
-                s.Note(kChSnare, g, 60, kInsSnare, Scaled(50, e));
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(64, e));
             else if ((r == 7 || r == 15) && (h & 1))
                 s.Note(kChSnare, g, 60, kInsSnare, Scaled(16, e));
             if (r % 2 == 0)
@@ -224,11 +307,27 @@ void WriteDrums(Score &s, int endRow)
             if (r == 14 && bar == 3)
                 s.Note(kChHat, g, 60, kInsHatOpen, HatLevel(28, e));
             break;
+        case kDrDrive:
+            // the full groove pushed: a syncopated extra kick, sixteenth hats
+            // with accents, ghost snares before the backbeat
+            if (r % 4 == 0 || (r == 14 && bar % 2 == 1))
+                s.Note(kChKick, g, 60, kInsKick, Scaled(r % 8 == 0 ? 62 : r % 4 == 0 ? 42 : 38, e)); // lighter under the clap
+            if (r == 4 || r == 12) {
+                LaidBackClap(s, g, Scaled(47, e));
+                s.Note(kChPerc, g, 60, kInsSnare, Scaled(32, e));
+                s.Effect(kChPerc, g, kItCmdSpecial, 0xD2);
+            } else if ((r == 7 || r == 11 || r == 15) && (h & 1))
+                s.Note(kChPerc, g, 60, kInsSnare, Scaled(18, e));
+            if (r % 4 == 2)
+                s.Note(kChHat, g, 60, kInsHatOpen, HatLevel(34, e));
+            else
+                s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(r % 2 ? 20 : 32, e));
+            break;
         case kDrHalf:
             if (r == 0 || (r == 10 && bar % 2 == 0) || (r == 11 && bar % 2 == 1))
-                s.Note(kChKick, g, 60, kInsKick, Scaled(56, e));
+                s.Note(kChKick, g, 60, kInsKick, Scaled(64, e));
             if (r == 8)
-                s.Note(kChSnare, g, 60, kInsSnare, Scaled(46, e));
+                s.Note(kChSnare, g, 60, kInsSnare, Scaled(64, e));
             if (r % 2 == 0)
                 s.Note(kChHat, g, 60, kInsHatClosed, HatLevel(r % 4 ? 18 : 26, e));
             break;
@@ -252,7 +351,7 @@ void WriteAccents(Score &s)
         {Pos(27, 32), true},  {Pos(30, 0), true},   {Pos(31, 0), false},  {Pos(32, 0), true},
         {Pos(34, 10), false}, {Pos(34, 30), true},  {Pos(35, 0), false},  {Pos(37, 0), false},
         {Pos(38, 0), true},   {Pos(39, 0), false},  {Pos(39, 40), true},  {Pos(41, 0), true},
-        {Pos(42, 30), false}, {Pos(43, 0), true},   {Pos(46, 20), true},  {Pos(48, 0), true},
+        {Pos(42, 16), false}, {Pos(42, 30), true},  {Pos(46, 20), true},  {Pos(48, 0), true},
         {Pos(49, 0), false},  {Pos(50, 0), false},  {Pos(53, 0), true},
     };
     for (const Accent &a : kAccents) {
@@ -271,7 +370,7 @@ void WriteAccents(Score &s)
 void WriteRisers(Score &s)
 {
     static const int kRiserEnds[] = {Pos(1, 0), Pos(3, 0), Pos(12, 0), Pos(15, 0), Pos(20, 0), Pos(25, 0),
-                                     Pos(27, 32), Pos(34, 30), Pos(43, 0), Pos(46, 20)};
+                                     Pos(27, 32), Pos(34, 30), Pos(42, 30), Pos(46, 20)};
     for (int end : kRiserEnds) {
         // 32 rows at C-5; a shorter run plays an octave up (twice as fast)
         int len = 32;
@@ -288,8 +387,9 @@ void WriteBass(Score &s, int endRow)
 {
     bool sounding = false;
     for (int g = 0; g < endRow; ++g) {
-        const Section &sec = SectionAt(g);
-        const int e = sec.energy;
+        const Playing now = SectionAt(g);
+        const Section &sec = *now.sec;
+        const int e = now.energy;
         const int r = g % 16;
         const Chord &c = s.ChordAt(g);
         const int root = BassNote(c);
@@ -306,6 +406,8 @@ void WriteBass(Score &s, int endRow)
             if (r == 0 || sectionStart) {
                 note = root;
                 offAfter = 15 - r;
+                // a held bass under a quiet scene stays in the background
+                vol = Scaled(e <= 2 ? 36 : 50, e);
             }
             break;
         case kBsEighths:
@@ -331,13 +433,10 @@ void WriteBass(Score &s, int endRow)
             }
             break;
         case kBsOffbeat:
+            // between the kicks only: the bass and the kick take turns
             if (r % 4 == 2) {
                 note = root + (r == 14 ? 12 : 0);
                 offAfter = 2;
-            } else if (r == 0) {
-                note = root;
-                offAfter = 1;
-                vol = Scaled(44, e);
             }
             break;
         }
@@ -381,7 +480,8 @@ void WriteChords(Score &s, int endRow)
     int held[3] = {-1, -1, -1};
     bool padOn = false;
     for (int g = 0; g < endRow; ++g) {
-        const Section &sec = SectionAt(g);
+        const Playing now = SectionAt(g);
+        const Section &sec = *now.sec;
         const int r = g % 16;
         const bool pad = sec.pad == kPdPad || sec.pad == kPdBoth;
         const bool keys = sec.pad == kPdKeys || sec.pad == kPdBoth;
@@ -395,13 +495,16 @@ void WriteChords(Score &s, int endRow)
         prev[0] = v[0];
         prev[1] = v[1];
         prev[2] = v[2];
-        const int e = sec.energy;
+        const int e = now.energy;
         if (pad) {
             for (int k = 0; k < 3; ++k) {
                 if (v[k] != held[k] || !padOn || sec.start == g || orderStart) {
                     // without drums the pads carry the music and sit higher
-                    const int level = (k == 2 ? 40 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
-                    s.Note(kChPad1 + k, g, v[k], kInsPad, Scaled(level, e));
+                    const int level = (k == 2 ? 36 : 34) * (sec.drums == kDrNone ? 5 : 4) / 4;
+                    // the filter opens with the energy: dark, warm, bright
+                    // (and at 4 and 5 the pads open an octave higher)
+                    const int ins = e <= 2 ? kInsPadDark : e == 3 ? kInsPad : kInsPadBright;
+                    s.Note(kChPad1 + k, g, v[k] + (e >= 4 ? 12 : 0), ins, Scaled(level, e));
                     held[k] = v[k];
                 }
             }
@@ -412,11 +515,12 @@ void WriteChords(Score &s, int endRow)
             padOn = false;
         }
         if (keys && r == 0) {
-            // syncopated stabs: 1, the "and" of 2, and 4
-            static const int kStabs[3] = {0, 6, 12};
+            // syncopated stabs on the "and" of 1, 2 and 3: off the kick and
+            // the backbeat, so the three never pile up into one peak
+            static const int kStabs[3] = {2, 6, 10};
             for (int st : kStabs)
                 for (int k = 0; k < 3; ++k) {
-                    s.Note(kChKeys1 + k, g + st, v[k] + (k == 0 ? 12 : 0), kInsKeys, Scaled(st ? 26 : 32, e));
+                    s.Note(kChKeys1 + k, g + st, v[k] + (k == 0 ? 12 : 0), kInsKeys, Scaled(st == 2 ? 26 : 21, e));
                     s.Off(kChKeys1 + k, g + st + 3);
                 }
         }
@@ -428,12 +532,12 @@ void WriteChords(Score &s, int endRow)
 // stay out of the kick's way, which saves headroom.
 void PumpPads(Score &s, int endRow)
 {
-    static const int kDuck[4] = {50, 72, 88, 100}; // percent, by row in the beat
+    static const int kDuck[4] = {42, 86, 100, 100}; // percent, by row in the beat
     int base[3] = {0, 0, 0};
     bool pumpedBefore = false;
     for (int g = 0; g < endRow; ++g) {
-        const Section &sec = SectionAt(g);
-        const bool pump = (sec.drums == kDrPulse || sec.drums == kDrFull) && !FillAt(g);
+        const Section &sec = *SectionAt(g).sec;
+        const bool pump = (sec.drums == kDrPulse || sec.drums == kDrFull || sec.drums == kDrDrive) && !FillAt(g);
         for (int k = 0; k < 3; ++k) {
             ItCell &c = s.At(g, kChPad1 + k);
             if (c.note == kItNoteOff || c.note == kItNoteCut) {
@@ -456,8 +560,9 @@ void PumpPads(Score &s, int endRow)
 void WriteArps(Score &s, int endRow)
 {
     for (int g = 0; g < endRow; ++g) {
-        const Section &sec = SectionAt(g);
-        const int e = sec.energy;
+        const Playing now = SectionAt(g);
+        const Section &sec = *now.sec;
+        const int e = now.energy;
         const Chord &c = s.ChordAt(g);
         const int r = g % 16;
         // the chord's tones rising from D-5 over two octaves and more
@@ -480,7 +585,7 @@ void WriteArps(Score &s, int endRow)
             break;
         case kArSixteenths: {
             static const int kUp[8] = {0, 1, 2, 3, 4, 3, 2, 1};
-            s.Note(kChArp, g, tones[kUp[g % 8]], kInsPluck, Scaled(r % 4 == 0 ? 34 : 24, e));
+            s.Note(kChArp, g, tones[kUp[g % 8]], kInsPluck, Scaled(r % 4 == 0 ? 40 : 30, e));
             break;
         }
         case kArEighths: {
@@ -537,6 +642,8 @@ const char kFireCall[] = "A-5:2 C#6:2 E-6:2 A-6:10 G-6:4 F-6:4 E-6:4 C#6:4";
 const char kLeaving[] = "G-5:6 A#5:2 D-6:8 | D-6:4 F-6:4";
 const char kMan[] = "D-5:8 F-5:8 | A-5:8 G-5:8 | F-5:8 D-5:8 | E-5:16";
 const char kPointsOnMan[] = "A#5:8 G-5:8 | F-5:8 D-6:6";
+// Into the climax: up through C to B, the door to E minor.
+const char kClimb[] = "C-6:4 E-6:4 G-6:8 | F#6:6 D#6:2 B-5:8";
 const char kBeforePeak[] = "D-6:8 C-6:4 A-5:8";
 const char kPeak[] = "D-6:12 | C-6:6 A-5:2 F-6:8 | E-6:16";
 const char kFadeToBlack[] = "D-6:8 A#5:8 | F-5:8 D-6:8 | C#6:16 | E-6:8";
@@ -581,21 +688,23 @@ const Phrase kPhrases[] = {
     {Pos(28, 0), kThemeA4, kVoDouble, 46, 0},
     {Pos(29, 0), kThemeA2to32, kVoLead, 46, 0},
     {Pos(31, 0), kThemeC1, kVoKeys, 44, 0},
-    {Pos(32, 0), kThemeA1, kVoLead, 46, 0},
-    {Pos(33, 0), kThemeA2, kVoLead, 46, 0},
+    {Pos(32, 0), kThemeB1, kVoLead, 46, 0},
+    {Pos(33, 0), kThemeB2, kVoLead, 46, 0},
     {Pos(35, 0), kThemeC1, kVoLead, 42, 0},
     {Pos(36, 0), kThemeC2, kVoLead, 42, 0},
-    {Pos(37, 0), kThemeA1, kVoLead, 44, 0},
-    {Pos(38, 0), kThemeA2, kVoLead, 46, 0},
+    {Pos(37, 0), kThemeB1, kVoDouble, 44, 0},
+    {Pos(38, 0), kThemeB2, kVoDouble, 46, 0},
     {Pos(39, 0), kLeaving, kVoLead, 44, 0},
+    {Pos(40, 0), kIntro, kVoDouble, 42, 0}, // the opening's bell motif returns as the lead
     {Pos(41, 0), kMan, kVoLead, 42, 0},
     {Pos(42, 0), kPointsOnMan, kVoLead, 42, 0},
-    {Pos(43, 0), kThemeA1, kVoDouble, 48, 0},
-    {Pos(44, 0), kThemeA2, kVoDouble, 48, 0},
-    {Pos(45, 0), kThemeB1, kVoDouble, 48, 0},
-    {Pos(46, 0), kBeforePeak, kVoLead, 48, 0},
-    {Pos(46, 20), kPeak, kVoDouble, 46, 0},
-    {Pos(47, 0), kThemeA1, kVoDouble, 46, 0},
+    {Pos(42, 32), kClimb, kVoDouble, 48, 0},
+    {Pos(43, 0), kThemeA1, kVoDouble, 44, 2},
+    {Pos(44, 0), kThemeA2, kVoDouble, 44, 2},
+    {Pos(45, 0), kThemeB1, kVoDouble, 42, 2},
+    {Pos(46, 0), kBeforePeak, kVoLead, 48, 2},
+    {Pos(46, 20), kPeak, kVoDouble, 46, 2},
+    {Pos(47, 0), kThemeA1, kVoDouble, 46, 2},
     {Pos(48, 0), kFadeToBlack, kVoLead, 38, 0},
     {Pos(50, 0), kThemeC1, kVoLead, 40, 0},
     {Pos(51, 0), kThemeA1, kVoLead, 40, 0},
@@ -616,7 +725,7 @@ void WriteMelodies(Score &s)
             break;
         case kVoDouble:
             PlaceMelody(s, kChLead, p.at, p.line, kInsLead, p.volume, p.transpose);
-            PlaceMelody(s, kChEcho, p.at, p.line, kInsLead, p.volume * 2 / 5, p.transpose + 12);
+            PlaceMelody(s, kChEcho, p.at, p.line, kInsLead, p.volume * 3 / 5, p.transpose + 12);
             break;
         case kVoKeys:
             PlaceMelody(s, kChLead, p.at, p.line, kInsKeys, p.volume, p.transpose, kChEcho, 3, p.volume * 2 / 5);
@@ -625,6 +734,24 @@ void WriteMelodies(Score &s)
             PlaceMelody(s, kChBell, p.at, p.line, kInsBell, p.volume, p.transpose, kChEcho, 3, p.volume * 2 / 5);
             break;
         }
+    }
+}
+
+// The master level of each energy, as IT global volume (0 to 128), set where
+// a section begins and again at every order start, so that a jump into any
+// order (the test picture's, a key's) plays at the right level.
+int GlobalLevel(int energy)
+{
+    static const int kLevel[6] = {0, 40, 66, 114, 128, 128};
+    return kLevel[energy < 1 ? 1 : energy > 5 ? 5 : energy];
+}
+
+void WriteLevels(Score &s, int endRow)
+{
+    for (int g = 0; g < endRow; ++g) {
+        const Playing now = SectionAt(g);
+        if (g % 64 == 0 || now.sec->start == g || PlannedEnergy(g) != PlannedEnergy(g - 1))
+            s.Effect(kChFx, g, kItCmdGlobalVol, uint8_t(GlobalLevel(now.energy)));
     }
 }
 
@@ -645,6 +772,7 @@ void BuildScore(Score &s)
     WriteMelodies(s);
     WriteAccents(s);
     WriteRisers(s);
+    WriteLevels(s, end);
     // The end of the song: a held chord, then a jump back to the start,
     // which players read as the end. The calm loop closes on itself.
     for (int ch = 0; ch < kChCount; ++ch)
@@ -655,8 +783,9 @@ void BuildScore(Score &s)
 
 void SetUpChannels(ItModule &m)
 {
-    static const uint8_t kPan[kChCount] = {32, 28, 46, 38, 30, 32, 32, 8, 32, 56, 14, 36, 52, 28, 52, 12, 50};
-    static const uint8_t kVol[kChCount] = {31, 56, 48, 40, 44, 40, 25, 60, 60, 60, 50, 50, 50, 60, 40, 50, 48};
+    static const uint8_t kPan[kChCount] = {32, 30, 46, 38, 30, 32, 32, 8, 22, 56, 14, 36, 52, 38, 24, 12, 50};
+    // kick, snare, hat, perc, crash, fx, bass, pads, keys, lead, echo, arp, bell
+    static const uint8_t kVol[kChCount] = {46, 51, 56, 48, 44, 40, 31, 46, 46, 46, 44, 44, 44, 56, 38, 64, 48};
     for (int c = 0; c < kChCount; ++c) {
         m.channelPan[c] = kPan[c];
         m.channelVolume[c] = kVol[c];
@@ -665,6 +794,8 @@ void SetUpChannels(ItModule &m)
 
 } // namespace
 
+const char *MusicHarmony(int order) { return order >= 0 && order < kMusicOrders ? kHarmony[order] : ""; }
+
 bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
 {
     ItModule m;
@@ -672,7 +803,7 @@ bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error)
     m.speed = kMusicSpeed;
     m.tempo = kMusicTempo;
     m.globalVolume = 128;
-    m.mixVolume = 96;
+    m.mixVolume = 111;
     Score s;
     BuildScore(s);
     ScoreToModule(s, m);

@@ -18,6 +18,25 @@ constexpr int kMusicSongOrders = 54;
 constexpr int kMusicLoopStart = 54;
 constexpr int kMusicOrders = 64;
 
+// The demo's timeline as the soundtrack plays it: where each of its 41 steps
+// ends (order * 100 + row, as the timeline writes it) and the energy the
+// music gives it, 1 (still) to 5 (the climax). The score's levels, drums and
+// layers follow this table.
+constexpr int kMusicSteps = 41;
+struct MusicStep {
+    int end;
+    int energy;
+};
+extern const MusicStep kMusicPlan[kMusicSteps];
+
+// Global row (order * 64 + row) of a position written order * 100 + row.
+constexpr int MusicRowOf(int position) { return position / 100 * kMusicRowsPerOrder + position % 100; }
+// Seconds from the start of the song to a global row (rows last 2.5 * speed / tempo s).
+constexpr double MusicSeconds(int globalRow) { return globalRow * 2.5 * kMusicSpeed / kMusicTempo; }
+
+// The chords of an order, one a bar ("Dm Bb F C"); empty outside the song.
+const char *MusicHarmony(int order);
+
 // Composes the soundtrack and serialises it. False, with the reason in
 // `error`, only if the module breaks a limit of the format.
 bool BuildSoundtrack(std::vector<uint8_t> &out, std::string &error);

@@ -70,6 +70,18 @@ std::vector<int16_t> ToPcm(std::vector<double> x, double peak = 0.92, bool loops
     return out;
 }
 
+// Drives a hit into the soft saturation: the transient's tip is rounded
+// off, so the hit sounds louder for the same peak and cuts through the mix.
+std::vector<double> Drive(std::vector<double> x, double drive)
+{
+    double m = 1e-12;
+    for (double v : x)
+        m = std::fmax(m, std::fabs(v));
+    for (double &v : x)
+        v = Soft(drive * v / m);
+    return x;
+}
+
 // The table of one sine period in `size` steps, for additive synthesis
 // over whole periods: harmonic h at step n is table[(n * h) mod size].
 std::vector<double> SineTable(size_t size)
@@ -87,13 +99,13 @@ ItSample Kick()
     const double rate = 22050;
     std::vector<double> x(size_t(0.42 * rate));
     double phase = 0, sweep = 1, amp = 1, click = 1;
-    const double kSweep = DecayFactor(0.09, rate), kAmp = DecayFactor(0.5, rate), kClick = DecayFactor(0.006, rate);
+    const double kSweep = DecayFactor(0.09, rate), kAmp = DecayFactor(0.32, rate), kClick = DecayFactor(0.006, rate);
     Noise n{1};
     for (size_t i = 0; i < x.size(); ++i) {
-        const double f = 46.0 + 130.0 * sweep;
+        const double f = 52.0 + 130.0 * sweep;
         phase += f / rate;
         const double body = MusicSin(phase) * amp;
-        x[i] = Soft(1.8 * body) + 0.25 * click * n.Next();
+        x[i] = Soft(2.6 * body) + 0.25 * click * n.Next();
         sweep *= kSweep;
         amp *= kAmp;
         click *= kClick;
@@ -119,7 +131,7 @@ ItSample Snare()
         tone *= kTone;
         noise *= kNoise;
     }
-    return ItSample{"snare", ToPcm(x), 22050};
+    return ItSample{"snare", ToPcm(Drive(x, 5.0)), 22050};
 }
 
 ItSample Clap()
@@ -141,14 +153,14 @@ ItSample Clap()
             tail *= kTail;
         }
         double band;
-        bp.Run(n.Next(), 1400, rate, 0.6, &band);
+        bp.Run(n.Next(), 1700, rate, 0.6, &band);
         x[i] = band * env;
     }
-    return ItSample{"clap", ToPcm(x), 22050};
+    return ItSample{"clap", ToPcm(Drive(x, 6.0)), 22050};
 }
 
 // Metallic noise: six detuned square waves plus noise, high-passed.
-std::vector<double> Metal(double seconds, double decaySeconds, double rate, uint32_t seed)
+std::vector<double> Metal(double seconds, double decaySeconds, double rate, uint32_t seed, double noiseMix = 0.7)
 {
     static const double kFreqs[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
     std::vector<double> x(size_t(seconds * rate));
@@ -163,7 +175,7 @@ std::vector<double> Metal(double seconds, double decaySeconds, double rate, uint
             ph[k] -= std::floor(ph[k]);
             s += ph[k] < 0.5 ? 1.0 : -1.0;
         }
-        const double in = 0.08 * s + 0.7 * n.Next();
+        const double in = 0.08 * s + noiseMix * n.Next();
         // two one-pole high-passes, corner about 6 kHz at 44.1 kHz
         const double a = 0.45;
         const double o1 = a * (prevOut + in - prevIn);
@@ -178,8 +190,23 @@ std::vector<double> Metal(double seconds, double decaySeconds, double rate, uint
     return x;
 }
 
-ItSample HatClosed() { return ItSample{"closed hat", ToPcm(Metal(0.12, 0.11, 44100, 4)), 44100}; }
-ItSample HatOpen() { return ItSample{"open hat", ToPcm(Metal(0.45, 0.4, 44100, 5)), 44100}; }
+// Hats at 32 kHz, so nothing above 16 kHz (no hiss): the metallic squares
+// carry the tone, little noise, and a soft top cut near 11 kHz.
+std::vector<double> Hat(double seconds, double decaySeconds, uint32_t seed)
+{
+    std::vector<double> x = Metal(seconds, decaySeconds, 32000, seed, 0.25);
+    double low = 0;
+    for (double &v : x) {
+        low += 0.85 * (v - low);
+        v = low;
+    }
+    for (size_t i = 0; i < 32 && i < x.size(); ++i)
+        x[i] *= double(i + 1) / 32.0;
+    return x;
+}
+
+ItSample HatClosed() { return ItSample{"closed hat", ToPcm(Hat(0.07, 0.06, 4)), 32000}; }
+ItSample HatOpen() { return ItSample{"open hat", ToPcm(Hat(0.3, 0.26, 5)), 32000}; }
 
 ItSample Crash()
 {
@@ -276,8 +303,10 @@ ItSample Bass()
     for (size_t i = 0; i < x.size(); ++i) {
         if (i < attack)
             bright *= kBright;
-        const double hc = 2.5 + 9.0 * bright;
-        double s = 0.9 * table[i % period];
+        // the steady tone keeps harmonics up to the fourth and fifth, which
+        // small speakers play where they cannot play the fundamental
+        const double hc = 8.0 + 9.0 * bright;
+        double s = 0.5 * table[i % period];
         for (int h = 1; h <= harmonics; ++h) {
             const double r = double(h) / hc;
             const double g = 1.0 / (double(h) * (1.0 + r * r));
@@ -325,12 +354,13 @@ std::vector<double> Ensemble(size_t period, size_t cycles, const int *detunes, i
     return x;
 }
 
-ItSample Pad()
+// Pads: three detuned voices; the rolloff is the filter (dark, warm, bright).
+ItSample Pad(const char *name, double rolloff)
 {
     const size_t period = 128, cycles = 128;
     static const int kDetunes[3] = {0, -1, 1};
-    std::vector<double> x = Ensemble(period, cycles, kDetunes, 3, 60, 11.0, 0.0);
-    ItSample smp{"pad", ToPcm(x, 0.92, true), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
+    std::vector<double> x = Ensemble(period, cycles, kDetunes, 3, 60, rolloff, 0.0);
+    ItSample smp{name, ToPcm(x, 0.92, true), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
     smp.loop = true;
     smp.loopStart = 0;
     smp.loopEnd = uint32_t(x.size());
@@ -341,7 +371,7 @@ ItSample Lead()
 {
     const size_t period = 96, cycles = 200;
     static const int kDetunes[2] = {0, 1};
-    std::vector<double> x = Ensemble(period, cycles, kDetunes, 2, 46, 14.0, 0.45);
+    std::vector<double> x = Ensemble(period, cycles, kDetunes, 2, 46, 20.0, 0.45);
     ItSample smp{"lead", ToPcm(x, 0.92, true), uint32_t(std::floor(double(period) * kMusicC5Hz + 0.5))};
     smp.loop = true;
     smp.loopStart = 0;
@@ -476,11 +506,13 @@ void AddMusicInstruments(ItModule &m)
     Add(m, Crash(), 1, none, 100);
     Add(m, Tom(), 0, none, 100);
     Add(m, Bass(), 0, Envelope({{64, 0}, {64, 2}, {0, 8}}, 1), 110);
-    Add(m, Pad(), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
+    Add(m, Pad("pad", 16.0), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
     Add(m, Lead(), 2, Envelope({{0, 0}, {64, 2}, {50, 24}, {0, 40}}, 2), 80);
     Add(m, Pluck(), 1, Envelope({{64, 0}, {48, 6}, {0, 40}}, -1), 96);
     Add(m, Bell(), 1, none, 60);
     Add(m, Riser(), 0, none, 60);
     Add(m, Boom(), 1, none, 110);
     Add(m, Keys(), 2, Envelope({{64, 0}, {64, 2}, {0, 30}}, 1), 110);
+    Add(m, Pad("dark pad", 6.0), 2, Envelope({{0, 0}, {64, 45}, {0, 130}}, 1), 90);
+    Add(m, Pad("bright pad", 16.0), 2, Envelope({{0, 0}, {64, 30}, {0, 110}}, 1), 90);
 }

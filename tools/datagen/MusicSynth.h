@@ -22,7 +22,9 @@ enum MusicInstrument : uint8_t {
     kInsRiser,
     kInsBoom,
     kInsKeys,
-    kInsCount = kInsKeys
+    kInsPadDark,
+    kInsPadBright,
+    kInsCount = kInsPadBright
 };
 
 // The pitch every tonal sample is synthesised at: C-5 of the tracker.

@@ -19,3 +19,9 @@ bool CheckInputFile(const std::string &path);
 
 // Lower-case extension of a path including the dot (".pcx"), or "".
 std::string ExtensionOf(const std::string &path);
+
+int CommandPack(const Args &args);    // pack PATTERN ARCHIVE
+int CommandList(const Args &args);    // list ARCHIVE
+int CommandExtract(const Args &args); // extract ARCHIVE [DIR]
+int CommandCab(const Args &args);     // cab CABINET DIR
+int CommandSplash(const Args &args);  // splash PICTURE MASK BACKGROUND OUT.png [--at X,Y]

@@ -25,6 +25,11 @@ const Command kCommands[] = {
      "decodes a .pcx image, or a .raw image of the given size and depth, to PNG or BMP", CommandDecode},
     {"mesh", "mesh FILE [--json] [--render OUT.png [--type N] [--angle X,Y,Z]]",
      "what the 3D engine imports of a .3DS or .ASE mesh, or a picture of it drawn by its renderer", CommandMesh},
+    {"pack", "pack PATTERN ARCHIVE", "packs the files matching PATTERN (* and ?) into a data archive", CommandPack},
+    {"list", "list ARCHIVE", "index, name, sizes and ratio of every member of a data archive", CommandList},
+    {"extract", "extract ARCHIVE [DIR]", "unpacks every member of a data archive into DIR (default .)", CommandExtract},
+    {"cab", "cab CABINET DIR", "extracts every file of a cabinet (.cab) into DIR", CommandCab},
+    {"splash", "splash PICTURE MASK BACKGROUND OUT.png [--at X,Y]", "blends a .pcx picture through a .pcx mask over a .pcx background", CommandSplash},
 };
 
 int Usage(std::FILE *out)

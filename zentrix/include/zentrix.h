@@ -5,6 +5,8 @@
  * and textures), image loaders, fills, tints and blits, and the span,
  * triangle, quad and offset-warp rasterizers for 16-bit (5-6-5) and 32-bit
  * (0x00RRGGBB) pixels. Everything is plain memory: no device is touched.
+ * Besides: a splash picture blended over a background, a compressed data
+ * archive of files, and cabinet (.cab) extraction.
  *
  * Use: declare a defZENTRIXPAGE, call CreateGFXPage, draw, DeleteGFXPage.
  * The caller owns the records; the library owns what they point to.
@@ -78,6 +80,26 @@ typedef struct defZENTRIXSPRITE {
     uint32_t Height;
     uint32_t BPP;                        /* 16 or 32; 0 is taken as 16 */
 } defZENTRIXSPRITE;
+
+/* A member of a data archive: one 140-byte directory entry. */
+typedef struct defZENTRIXARCHIVEFILE {
+    char     Name[128];          /* zero-terminated */
+    uint32_t CompressedSize;     /* bytes of the compressed stream */
+    uint32_t UncompressedSize;   /* bytes the member decodes to */
+    uint32_t DataOffset;         /* file position of the compressed stream */
+} defZENTRIXARCHIVEFILE;
+
+/* An open data archive, filled by OpenArchive, released by CloseArchive. */
+typedef struct defZENTRIXARCHIVE {
+    int32_t                FileCount;
+    int32_t                hFile;    /* low-level file descriptor; negative when not open */
+    defZENTRIXARCHIVEFILE *pFiles;   /* FileCount entries, owned by the library */
+} defZENTRIXARCHIVE;
+
+/* EnumFiles callback: index (from 0), name, uncompressed size, compressed
+   size, data offset. A result of 0 or less ends the walk. */
+typedef int32_t (*ZENTRIXENUMPROC)(int32_t Index, const char *Name, uint32_t Size, uint32_t CompressedSize,
+                                   uint32_t DataOffset);
 
 /* ------------------------------------------------------------------ */
 /* Pages and sprites                                                    */
@@ -360,6 +382,114 @@ ZENTRIX_API void OfsTriSmoothAddTexture(int32_t x1, int32_t y1, int32_t sx1, int
                                         int32_t x3, int32_t y3, int32_t sx3, int32_t sy3, int32_t U3, int32_t V3,
                                         const defZENTRIXPAGE *Source, const void *Texture, int32_t TexWidth,
                                         defZENTRIXPAGE *page);
+
+/* ------------------------------------------------------------------ */
+/* Splash screen                                                        */
+/* ------------------------------------------------------------------ */
+
+/* A picture blended through a mask over a background. Three library pages
+   of 24 bits a pixel (B, G, R bytes, rows of exactly Width * 3 bytes): the
+   work page, the picture and the mask, whose every byte weighs the
+   picture's byte at the same place in 256ths.
+   InitSplash takes the picture and the mask from pages: PictureDC and
+   MaskDC are pages' copy handles (hPageDC) of 16, 24 or 32 bits a pixel,
+   read from (0, 0); InitSplashFromMemory takes two blocks of Width x Height
+   24-bit pixels. Either returns 1, or 0 (and holds nothing) when a size is
+   not positive, a source is missing or smaller, or memory runs out.
+   The background stands in for the desktop behind the window: the page set
+   with SetSplashBackground (its copy handle; null clears it). DrawSplashToDC
+   copies the background's rectangle at (x, y) of the splash size into the
+   work page (parts outside the background stay black), blends, and copies
+   the result to the target page (its copy handle) at (0, 0). Without a
+   background the target's own rectangle at (x, y) is the background. */
+ZENTRIX_API uint32_t InitSplash(int32_t Width, int32_t Height, void *PictureDC, void *MaskDC);
+ZENTRIX_API uint32_t InitSplashFromMemory(int32_t Width, int32_t Height, const uint8_t *Picture, const uint8_t *Mask);
+ZENTRIX_API void     SetSplashBackground(void *BackgroundDC);
+ZENTRIX_API uint32_t DrawSplashToDC(void *TargetDC, int32_t x, int32_t y);
+/* work = (mask * image + (256 - mask) * work) >> 8, byte by byte, over
+   Width x Height x 3 bytes of the work page; all three pages 24-bit and at
+   least that large, or nothing is drawn. Returns 1. */
+ZENTRIX_API int32_t  DrawMaskedToGFXPage(defZENTRIXPAGE *Work, const defZENTRIXPAGE *Image, const defZENTRIXPAGE *Mask);
+ZENTRIX_API void     DeleteSplash(void);
+
+/* ------------------------------------------------------------------ */
+/* Data archive                                                         */
+/* ------------------------------------------------------------------ */
+
+/* An archive holds the files that match a pattern ("Data\\*.raw", either
+   separator; * and ? in the last part, matched without regard to case),
+   each compressed with the library's sliding-window coder (4096-byte
+   window, matches of 3 to 128 bytes). File names go through the data-folder
+   mapping above. Subfolders, the archive itself, names of 128 bytes or
+   more and files that would take the archive past 4 GiB are left out; a
+   file that can't be read is stored as an empty member (it won't decode).
+   CompressFiles reports only a failure to create or write the archive,
+   as one line on stderr headed "GetLastError:". */
+ZENTRIX_API void     CompressFiles(const char *Pattern, const char *ArchiveName);
+/* 1 when the archive opened and its directory is sound: the member count
+   matches the members, names fit, every stream lies inside the file.
+   0 otherwise, with the record closed (FileCount 0, hFile -1, pFiles null). */
+ZENTRIX_API uint32_t OpenArchive(const char *ArchiveName, defZENTRIXARCHIVE *Archive);
+ZENTRIX_API uint32_t CloseArchive(defZENTRIXARCHIVE *Archive);
+/* Index of the first member of that name (case ignored), or -1. */
+ZENTRIX_API int32_t  FindArchiveFileByName(const char *Name, defZENTRIXARCHIVE *Archive);
+/* Decode a member into Destination, which holds DestinationSize bytes.
+   1 on success; 0 when the index or name is unknown, the member is larger
+   than the buffer, or its stream is malformed (nothing is ever written
+   past DestinationSize, nor past the member's size). The ByName form
+   decodes every member of that name in turn: the last one is left. */
+ZENTRIX_API uint32_t ReadArchiveFileByIndexSized(int32_t Index, defZENTRIXARCHIVE *Archive, void *Destination,
+                                                 uint32_t DestinationSize);
+ZENTRIX_API uint32_t ReadArchiveFileByNameSized(const char *Name, defZENTRIXARCHIVE *Archive, void *Destination,
+                                                uint32_t DestinationSize);
+/* As above with a buffer of the member's uncompressed size. */
+ZENTRIX_API uint32_t ReadArchiveFileByName(const char *Name, defZENTRIXARCHIVE *Archive, void *Destination);
+ZENTRIX_API uint32_t ReadArchiveFileByIndex(int32_t Index, defZENTRIXARCHIVE *Archive, void *Destination);
+/* Decodes a member into a file created under OutputName; the file appears
+   under that name only when the member decoded whole. 1, or 0 on failure. */
+ZENTRIX_API uint32_t ReadArchiveFileToDiskByIndex(int32_t Index, defZENTRIXARCHIVE *Archive, const char *OutputName);
+/* Walks the members, calling Callback for each; returns the number of
+   calls. A file that does not begin with an archive chunk visits nothing. */
+ZENTRIX_API uint32_t EnumFiles(const char *ArchiveName, ZENTRIXENUMPROC Callback);
+
+/* Raw coder, for tools and tests. ZentrixCompress writes the stream of
+   Input into Output (at most OutputSize bytes) and returns its length, or
+   0 when it does not fit; a stream is never longer than
+   ZentrixCompressBound(InputSize). ZentrixDecompress decodes a stream into
+   Output and returns 1 only when it ends with its end mark after exactly
+   OutputSize bytes, inside InputSize bytes, and never points before its
+   start. */
+ZENTRIX_API uint32_t ZentrixCompressBound(uint32_t InputSize);
+ZENTRIX_API uint32_t ZentrixCompress(const void *Input, uint32_t InputSize, void *Output, uint32_t OutputSize);
+ZENTRIX_API uint32_t ZentrixDecompress(const void *Input, uint32_t InputSize, void *Output, uint32_t OutputSize);
+
+/* The path where a member named Name (from an archive or a cabinet) is
+   written under the folder Dir: both separators split folders; empty, "."
+   and ".." parts, a leading drive ("C:") and leading separators are
+   removed, so the result always lies under Dir. Writes at most OutSize
+   bytes and returns Out, or null when nothing of the name remains or the
+   result does not fit. */
+ZENTRIX_API char *ZentrixMemberPath(const char *Dir, const char *Name, char *Out, uint32_t OutSize);
+
+/* ------------------------------------------------------------------ */
+/* Cabinet extraction                                                   */
+/* ------------------------------------------------------------------ */
+
+/* Extracts every file of a cabinet (.cab; stored, MSZIP, Quantum and LZX
+   folders) into TargetDir (with or without a final separator; created when
+   missing), member names made safe as ZentrixMemberPath says; folders in
+   names are created. Each file is written under a temporary name and
+   renamed when complete, then gets the cabinet's date and time (local
+   time) and its read-only flag (hidden, system and archive have no
+   counterpart here). The other cabinets of a set (earlier and later) are
+   looked for beside the one given, under the names it records; files that
+   need a missing one fail ("Cabinet not found"), the others are extracted.
+   A file that fails leaves nothing under its name; the rest go on.
+   1 when every file was extracted, else 0 with a text for GetCABError. */
+ZENTRIX_API uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir);
+/* Copies the last error text, terminated, into Buffer (256 bytes at least);
+   returns the bytes copied including the terminating zero. */
+ZENTRIX_API uint32_t GetCABError(char *Buffer);
 
 #ifdef __cplusplus
 }

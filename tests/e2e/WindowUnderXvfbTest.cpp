@@ -1,0 +1,423 @@
+// The real program in a real X window (a private Xvfb server): where the
+// test card lands on the screen and how it is scaled (aspect fit, whole
+// multiples, nearest or linear filtering, stretched), a desktop window
+// resized and switched with Alt+Enter, Escape closing within 5 s every time;
+// and a display that does not answer, --version, --help and bad options.
+// Skipped when Xvfb, xdotool or xwd is missing (a failure under CI).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::string kExe = VELTRANE_EXE;
+
+bool Installed(const char *tool)
+{
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Shell(const std::string &command, int *status = nullptr)
+{
+    std::string out;
+    std::FILE *p = popen((command + " 2>&1").c_str(), "r");
+    if (!p)
+        return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
+        out.append(buffer, n);
+    const int s = pclose(p);
+    if (status)
+        *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return out;
+}
+
+pid_t Spawn(const std::vector<std::string> &args, const std::string &log)
+{
+    std::vector<char *> argv;
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&files, 1, 2);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&files);
+    return pid;
+}
+
+std::string ReadAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A screenshot of the whole X screen (xwd's ZPixmap dump of a 24-bit
+// screen), its pixels read as 0x00RRGGBB where asked for: sanitizer builds
+// are slow to convert a whole screen on every look.
+struct Shot {
+    int W = 0, H = 0;
+    std::string Data;
+    size_t Offset = 0, Stride = 0;
+    uint32_t Bytes = 4, ByteOrder = 0;
+    uint32_t At(int x, int y) const
+    {
+        const uint8_t *p = reinterpret_cast<const uint8_t *>(Data.data()) + Offset + size_t(y) * Stride + size_t(x) * Bytes;
+        const uint8_t *q = p + Bytes - 3; // most significant first: the three low bytes
+        return ByteOrder == 0 ? uint32_t(p[0]) | p[1] << 8 | p[2] << 16 : uint32_t(q[2]) | q[1] << 8 | q[0] << 16;
+    }
+};
+
+bool Screenshot(Shot *s)
+{
+    s->Data = Shell("xwd -root -silent");
+    const std::string &d = s->Data;
+    auto be32 = [&](size_t i) {
+        return uint32_t(uint8_t(d[i])) << 24 | uint32_t(uint8_t(d[i + 1])) << 16 | uint32_t(uint8_t(d[i + 2])) << 8 |
+               uint32_t(uint8_t(d[i + 3]));
+    };
+    if (d.size() < 100)
+        return false;
+    const uint32_t headerSize = be32(0), format = be32(8), w = be32(16), h = be32(20), byteOrder = be32(28);
+    const uint32_t bpp = be32(44), stride = be32(48), ncolors = be32(76);
+    const size_t data = size_t(headerSize) + size_t(ncolors) * 12;
+    // Three or four bytes a pixel (xwd packs three when the screen holds
+    // windows of other visuals), rows of `stride` bytes.
+    const uint32_t bytes = bpp / 8;
+    if (format != 2 || (bpp != 24 && bpp != 32) || stride < w * bytes || d.size() < data + size_t(stride) * h)
+        return false;
+    s->W = int(w);
+    s->H = int(h);
+    s->Offset = data;
+    s->Stride = stride;
+    s->Bytes = bytes;
+    s->ByteOrder = byteOrder;
+    return true;
+}
+
+struct Box {
+    int X = 0, Y = 0, W = 0, H = 0;
+    bool operator==(const Box &o) const { return X == o.X && Y == o.Y && W == o.W && H == o.H; }
+};
+
+std::string Text(const Box &b)
+{
+    return std::to_string(b.W) + "x" + std::to_string(b.H) + "+" + std::to_string(b.X) + "+" + std::to_string(b.Y);
+}
+
+// The bounding box of everything not black, found from the edges inwards.
+Box Bounds(const Shot &s)
+{
+    auto rowLit = [&](int y, int from, int to) {
+        for (int x = from; x < to; x++)
+            if (s.At(x, y) != 0)
+                return true;
+        return false;
+    };
+    auto columnLit = [&](int x, int from, int to) {
+        for (int y = from; y < to; y++)
+            if (s.At(x, y) != 0)
+                return true;
+        return false;
+    };
+    int y0 = 0, y1 = s.H - 1;
+    while (y0 < s.H && !rowLit(y0, 0, s.W))
+        y0++;
+    if (y0 == s.H)
+        return Box{};
+    while (!rowLit(y1, 0, s.W))
+        y1--;
+    int x0 = 0, x1 = s.W - 1;
+    while (!columnLit(x0, y0, y1 + 1))
+        x0++;
+    while (!columnLit(x1, y0, y1 + 1))
+        x1--;
+    return Box{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+}
+
+// The card's 1-pixel grating (columns 75 to 136, rows 225 to 249) as the
+// screen shows it when the card fills `b`: the widths of the white and black
+// runs across its middle, and how many pixels are neither (filtered).
+void Grating(const Shot &s, const Box &b, std::vector<int> *runs, int *blended)
+{
+    const double k = b.W / 400.0;
+    const int y = b.Y + int(237.5 * b.H / 300.0);
+    const int from = b.X + int(77 * k), to = b.X + int(134 * k);
+    runs->clear();
+    *blended = 0;
+    int run = 0;
+    bool white = false;
+    for (int x = from; x < to; x++) {
+        const int g = (s.At(x, y) >> 8) & 0xFF;
+        *blended += g > 40 && g < 215;
+        const bool w = g >= 128;
+        if (x > from && w != white) {
+            runs->push_back(run);
+            run = 0;
+        }
+        white = w;
+        run++;
+    }
+    if (!runs->empty())
+        runs->erase(runs->begin()); // the first run may be cut by the start
+}
+
+class WindowUnderXvfb : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char *tool : {"Xvfb", "xdotool", "xwd"})
+            if (!Installed(tool)) {
+                if (std::getenv("CI"))
+                    FAIL() << tool << " is not installed (CI)";
+                GTEST_SKIP() << tool << " is not installed";
+            }
+        dir = ::testing::TempDir() + "/xvfb-" + std::to_string(getpid());
+        std::filesystem::create_directories(dir);
+        // Sanitizer builds: no leak scan at exit (the GL driver's blocks; it
+        // takes seconds), and the software GL driver's own races suppressed.
+        setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+        setenv("TSAN_OPTIONS", "suppressions=" VELTRANE_E2E_DIR "/tsan.supp", 1);
+        unsetenv("WAYLAND_DISPLAY");
+    }
+    void TearDown() override
+    {
+        Stop(program);
+        Stop(xvfb);
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    static void Stop(pid_t &pid)
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        pid = -1;
+    }
+    void StartXvfb(int w, int h)
+    {
+        Stop(xvfb);
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const std::string screen = std::to_string(w) + "x" + std::to_string(h) + "x24";
+        std::vector<std::string> args = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
+                                         "-nolisten", "tcp"};
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addclose(&files, fds[0]);
+        posix_spawn_file_actions_addopen(&files, 2, (dir + "/xvfb.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(posix_spawnp(&xvfb, "Xvfb", &files, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&files);
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start: " << ReadAll(dir + "/xvfb.log");
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+    }
+    // Starts the program on the test card and waits for its window.
+    void Start(std::vector<std::string> options)
+    {
+        Stop(program);
+        std::vector<std::string> args = {kExe};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back("/TEST");
+        log = dir + "/veltrane-" + std::to_string(++runs) + ".log";
+        program = Spawn(args, log);
+        ASSERT_GT(program, 0);
+        wid = Shell("timeout 30 xdotool search --sync --name '^Veltrane$' | head -n1");
+        while (!wid.empty() && wid.back() == '\n')
+            wid.pop_back();
+        ASSERT_FALSE(wid.empty()) << "no window appeared: " << ReadAll(log);
+    }
+    void Keys(const std::string &keys)
+    {
+        Shell("timeout 10 xdotool windowfocus --sync " + wid + " key --delay 50 " + keys);
+    }
+    // Screenshots until the picture's bounding box is `want` (the program
+    // may still be starting, or switching); false after `seconds` (the
+    // first picture of a sanitizer build under load takes a while).
+    bool WaitForBox(const Box &want, Shot *s, int seconds = 20)
+    {
+        const auto end = Clock::now() + std::chrono::seconds(seconds);
+        Box last;
+        do {
+            if (Screenshot(s) && (last = Bounds(*s)) == want)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        } while (Clock::now() < end);
+        ADD_FAILURE() << "the picture is at " << Text(last) << ", not " << Text(want) << "\n" << ReadAll(log);
+        return false;
+    }
+    // Escape, then the program must end by itself within 5 s, status 0.
+    void EscapeCloses()
+    {
+        Keys("Escape");
+        const auto start = Clock::now();
+        int status = -1;
+        while (waitpid(program, &status, WNOHANG) == 0) {
+            if (Clock::now() - start > std::chrono::seconds(5)) {
+                ADD_FAILURE() << "still running 5 s after Escape\n" << ReadAll(log);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        program = -1;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadAll(log);
+    }
+    // The 1-pixel grating comes out in runs of exactly k pixels.
+    void EvenlyWide(const Shot &s, const Box &b, int k)
+    {
+        std::vector<int> widths;
+        int blended = 0;
+        Grating(s, b, &widths, &blended);
+        ASSERT_GT(widths.size(), 40u);
+        for (size_t i = 0; i + 1 < widths.size(); i++) // the last run may be cut by the end
+            EXPECT_EQ(widths[i], k) << "run " << i;
+        EXPECT_EQ(blended, 0);
+    }
+
+    std::string dir, log, wid;
+    pid_t xvfb = -1, program = -1;
+    int runs = 0;
+};
+
+TEST_F(WindowUnderXvfb, FullScreenScalingStretchAndAltEnterOn1920x1080)
+{
+    StartXvfb(1920, 1080);
+    Shot s;
+    // Full screen: 400 x 300 at 3.6x, aspect kept, linear (not a whole scale).
+    Start({});
+    const Box fit{240, 0, 1440, 1080};
+    ASSERT_TRUE(WaitForBox(fit, &s, 90));
+    std::vector<int> widths;
+    int blended = 0;
+    Grating(s, fit, &widths, &blended);
+    EXPECT_GT(blended, 20) << "linear filtering blends the 1-pixel lines";
+    // S: rows 4 to 307 over the whole screen.
+    Keys("s");
+    EXPECT_TRUE(WaitForBox(Box{0, 0, 1920, 1080}, &s));
+    Keys("s");
+    EXPECT_TRUE(WaitForBox(fit, &s));
+    // Alt+Enter: a desktop window of 1200 x 900 (3x, nearest), and back.
+    Keys("alt+Return");
+    const Box windowed{360, 90, 1200, 900};
+    ASSERT_TRUE(WaitForBox(windowed, &s));
+    EvenlyWide(s, windowed, 3);
+    Keys("alt+Return");
+    EXPECT_TRUE(WaitForBox(fit, &s));
+    EscapeCloses();
+
+    // Whole multiples: 3x, black around, nearest; stretched: 4x by 3x.
+    Start({"--integer-scale"});
+    const Box whole{360, 90, 1200, 900};
+    ASSERT_TRUE(WaitForBox(whole, &s, 90));
+    EvenlyWide(s, whole, 3);
+    Keys("s");
+    EXPECT_TRUE(WaitForBox(Box{168, 84, 1584, 912}, &s));
+    EscapeCloses();
+
+    // Nearest at 3.6x: no blended pixels, lines of 3 or 4 pixels.
+    Start({"--scale-filter", "nearest"});
+    ASSERT_TRUE(WaitForBox(fit, &s, 90));
+    Grating(s, fit, &widths, &blended);
+    EXPECT_EQ(blended, 0);
+    for (size_t i = 0; i + 1 < widths.size(); i++)
+        EXPECT_TRUE(widths[i] == 3 || widths[i] == 4) << widths[i];
+    EscapeCloses();
+}
+
+TEST_F(WindowUnderXvfb, ADesktopWindowResizedAndSwitchedOn1920x1080)
+{
+    StartXvfb(1920, 1080);
+    Shot s;
+    const Box fit{240, 0, 1440, 1080};
+    // A window of 800 x 600 (2x), moved to the corner and resized to 3x.
+    Start({"--window", "800x600"});
+    const Box small{560, 240, 800, 600};
+    ASSERT_TRUE(WaitForBox(small, &s, 90));
+    EvenlyWide(s, small, 2);
+    Shell("timeout 10 xdotool windowmove --sync " + wid + " 0 0 windowsize --sync " + wid + " 1200 900");
+    const Box resized{0, 0, 1200, 900};
+    ASSERT_TRUE(WaitForBox(resized, &s));
+    EvenlyWide(s, resized, 3);
+    Keys("alt+Return");
+    EXPECT_TRUE(WaitForBox(fit, &s));
+    Keys("alt+Return");
+    EXPECT_TRUE(WaitForBox(Box{360, 90, 1200, 900}, &s));
+    EscapeCloses();
+}
+
+TEST_F(WindowUnderXvfb, ScalingOn1280x1024)
+{
+    StartXvfb(1280, 1024);
+    Shot s;
+    Start({});
+    ASSERT_TRUE(WaitForBox(Box{0, 32, 1280, 960}, &s, 90));
+    EscapeCloses();
+    Start({"--integer-scale", "--vsync", "off"});
+    const Box whole{40, 62, 1200, 900};
+    ASSERT_TRUE(WaitForBox(whole, &s, 90));
+    EvenlyWide(s, whole, 3);
+    EscapeCloses();
+}
+
+TEST(CommandLine, ADeadDisplayVersionHelpAndBadOptions)
+{
+    // Nothing answers on display 99: one line, status 1, within 5 s.
+    int status = -1;
+    const auto start = Clock::now();
+    std::string out = Shell("env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:99 timeout 10 " + kExe, &status);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(status, 1) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    EXPECT_NE(out.find("cannot open the display :99"), std::string::npos) << out;
+
+    out = Shell(kExe + " --version", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out, "veltrane " VELTRANE_VERSION "\n");
+
+    out = Shell(kExe + " --help", &status);
+    EXPECT_EQ(status, 0);
+    for (const char *text : {"--window [WxH]", "--scale-filter", "--integer-scale", "--vsync on|off", "--version",
+                             "Escape", "F12", "Alt+Enter", "keypad *", "hundredths of a frame"})
+        EXPECT_NE(out.find(text), std::string::npos) << text;
+
+    for (const char *bad : {" -x", " --x", " --window=big"}) {
+        out = Shell(kExe + bad, &status);
+        EXPECT_EQ(status, 2) << bad;
+        EXPECT_NE(out.find("usage: veltrane"), std::string::npos) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+    }
+}
+
+} // namespace
