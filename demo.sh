@@ -25,4 +25,4 @@ else
 fi
 mkdir -p out
 "$bin/veltrane" --record out/veltrane.mp4 "$@"
-echo "demo.sh: the demo is in $(pwd)/out/veltrane.mp4 (its music alone in out/veltrane.wav)"
+echo "demo.sh: the demo is in $(pwd)/out/veltrane.mp4"

@@ -26,7 +26,7 @@ FILE *OpenDataFile(const char *FileName)
 {
     AddStr("Data\\", FileName ? FileName : "");
     char path[4096];
-    if (!ZentrixResolvePath(szBuffer, path, sizeof(path)))
+    if (!ZentrixResolvePath(szBuffer, path, sizeof(path)) || !ZentrixIsRegularFile(path))
         return nullptr;
     return std::fopen(path, "rb");
 }

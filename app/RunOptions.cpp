@@ -33,7 +33,13 @@ const char kUsage[] =
     "\n"
     "Headless (no window, no sound device, a virtual clock):\n"
     "  --headless          run the demo so (default: a window)\n"
-    "  --record FILE       the whole demo to a video, the music as its sound\n"
+    "  --record FILE       the demo to a video (.mp4, .mkv, .mov or .webm), the\n"
+    "                      music as its sound\n"
+    "  --scale N           with --record: each pixel N x N, 1 to 4 (default: 1;\n"
+    "                      3 gives 1200x900)\n"
+    "  --from POS          with --record: from this music position (as --at)\n"
+    "  --to POS            with --record: up to this music position\n"
+    "  --wav FILE          with --record: also keep the sound track as a WAV\n"
     "  --frames DIR        PNG pictures of the screen into DIR ...\n"
     "  --at LIST           ... at these music positions: ORDER:ROW or seconds, e.g. 12:32,95.5\n"
     "  --bench             every frame unpaced, then a table of frame times by scene\n"
@@ -145,6 +151,60 @@ bool ParseFrameTargets(const std::string &list, std::vector<TFrameTarget> *targe
     }
 }
 
+// ---- Recording options (--scale, --from, --to, --wav) ----------------------
+
+bool IsRecordOption(const std::string &name)
+{
+    return name == "--scale" || name == "--from" || name == "--to" || name == "--wav";
+}
+
+bool ParseRecordOption(const std::string &name, const std::string &value, TRunOptions *o, std::string *error)
+{
+    if (name == "--wav") {
+        o->Wav = value;
+        return true;
+    }
+    if (name == "--scale") {
+        char *end = nullptr;
+        const long n = std::strtol(value.c_str(), &end, 10);
+        if (*end != '\0' || n < 1 || n > 4) {
+            *error = "bad --scale " + value + " (use 1, 2, 3 or 4)";
+            return false;
+        }
+        o->Scale = static_cast<int>(n);
+        return true;
+    }
+    std::vector<TFrameTarget> one;
+    if (!ParseFrameTargets(value, &one, error) || one.size() != 1) {
+        *error = "bad position \"" + value + "\" in " + name + " (use ORDER:ROW such as 12:32, or seconds such as 95.5)";
+        return false;
+    }
+    one[0].Armed = true; // given
+    (name == "--from" ? o->From : o->To) = one[0];
+    return true;
+}
+
+// The combinations a recording refuses: the recording options without
+// --record, and --record with --frames/--at (a video cut short at the last
+// picture would look like a whole one).
+bool CheckRecordOptions(const TRunOptions &o, std::string *error)
+{
+    const bool any = o.Scale != 1 || o.From.Armed || o.To.Armed || !o.Wav.empty();
+    if (o.Record.empty() && any) {
+        *error = "--scale, --from, --to and --wav need --record FILE";
+        return false;
+    }
+    if (!o.Record.empty() && !o.FramesDir.empty()) {
+        *error = "--record cannot be combined with --frames/--at (use --from/--to for a part of the demo)";
+        return false;
+    }
+    if (!o.Record.empty() && o.Bench) {
+        *error = "--record cannot be combined with --bench";
+        return false;
+    }
+    return true;
+}
+
 bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::string *error)
 {
     for (int i = 1; i < argc; i++) {
@@ -157,7 +217,8 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
             hasValue = true;
         }
         const bool takesValue = name == "--record" || name == "--frames" || name == "--at" || name == "--data" ||
-                                name == "--scale-filter" || name == "--vsync";
+                                name == "--scale-filter" || name == "--vsync" ||
+                                IsRecordOption(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
                 *error = name + " needs a value";
@@ -213,6 +274,9 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
                 return false;
         } else if (name == "--data") {
             o->DataDir = value;
+        } else if (IsRecordOption(name)) {
+            if (!ParseRecordOption(name, value, o, error))
+                return false;
         } else if (a.size() > 1 && a[0] == '-') {
             // Both forms, -x and --x; the original options start with '/'.
             *error = "unknown option " + a;
@@ -232,5 +296,5 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
         *error = "--at needs --frames DIR (where to write the pictures)";
         return false;
     }
-    return true;
+    return CheckRecordOptions(*o, error);
 }

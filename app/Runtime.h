@@ -31,6 +31,9 @@ struct TRunOptions {
     std::string FramesDir;      // --frames DIR
     std::vector<TFrameTarget> At;
     std::string DataDir;        // --data DIR
+    int Scale = 1;              // --scale N: each pixel N x N in the video
+    TFrameTarget From, To;      // --from/--to POS (Armed when given)
+    std::string Wav;            // --wav FILE: the sound track kept as a WAV
     std::string CommandLine;    // everything else, for ProcessCommandLine
 };
 
@@ -47,6 +50,12 @@ bool ParseWindowSize(const std::string &text, int *w, int *h);
 // "12:32,95.5" -> targets. False with `error` set.
 bool ParseFrameTargets(const std::string &list, std::vector<TFrameTarget> *targets, std::string *error);
 
+// The recording options (--scale, --from, --to, --wav): whether `name` is one,
+// reading one, and the combinations refused once all are read.
+bool IsRecordOption(const std::string &name);
+bool ParseRecordOption(const std::string &name, const std::string &value, TRunOptions *options, std::string *error);
+bool CheckRecordOptions(const TRunOptions &options, std::string *error);
+
 // Exit status of the program: 0, or 1 after a failure that ended it.
 extern std::atomic<int> AppExitStatus;
 
@@ -58,3 +67,8 @@ bool WaitForRenderThread(long timeoutMs);
 // them after it has ended. Both false with a message printed on failure.
 bool StartHeadlessRun(const TRunOptions &options);
 bool FinishHeadlessRun();
+// SIGINT and SIGTERM stop a headless run at the next frame (a second one
+// ends the program at once); the run then exits with 128 + the signal.
+void InstallInterruptHandlers();
+// The signal received (0: none).
+int InterruptSignal();

@@ -83,6 +83,8 @@ int main(int argc, char **argv)
     ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
 
+    if (options.Headless)
+        InstallInterruptHandlers();
     if (options.Headless && !StartHeadlessRun(options)) {
         PlatShutdown();
         return 1;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 LineStruct *Lines = nullptr;
@@ -24,37 +25,48 @@ constexpr int TextureSide = 100;
 // hostile file can make the reader hold.
 constexpr long MaxLines = 65536;
 
-// Reads up to `count` numbers from one text line (separated by blanks or
-// tabs); the first `reals` are fractions, the rest integers. Returns how
-// many were read before the first one that isn't a number.
-int ParseFields(const char *text, int count, int reals, double *fraction, long long *integer)
+// The most of the lines file that is read: far more than MaxLines records
+// take, so a file that never ends (or a huge one) costs a bounded read.
+constexpr size_t MaxFileBytes = size_t(MaxLines) * 128;
+
+// Reads up to `count` numbers from the text at *p, each after any run of
+// white space (blanks, tabs, line ends: as the file's scanf patterns match
+// them); the first `reals` are fractions, the rest integers. Moves *p past
+// what was read and returns how many numbers were read before the first one
+// that isn't a number.
+int ParseFields(const char **p, int count, int reals, double *fraction, long long *integer)
 {
-    const char *p = text;
     for (int k = 0; k < count; ++k) {
         char *end = nullptr;
         if (k < reals) {
             // Single precision, as the file's numbers have always been read.
-            fraction[k] = std::strtof(p, &end);
-            if (end == p || std::isnan(fraction[k])) return k;
+            fraction[k] = std::strtof(*p, &end);
+            if (end == *p || std::isnan(fraction[k])) return k;
         } else {
-            integer[k - reals] = std::strtoll(p, &end, 10);
-            if (end == p) return k;
+            integer[k - reals] = std::strtoll(*p, &end, 10);
+            if (end == *p) return k;
         }
-        p = end;
+        *p = end;
     }
     return count;
 }
 
-// Reads one text line into buf; a longer line is cut and the rest of it
-// skipped. False at the end of the file.
-bool ReadLine(std::FILE *f, char *buf, int size)
+// The first MaxFileBytes of a regular file as text; empty when it can't be
+// opened (a folder, FIFO or device is refused before opening).
+std::string ReadText(const char *file)
 {
-    if (!std::fgets(buf, size, f)) return false;
-    if (!std::strchr(buf, '\n')) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF && c != '\n') {}
-    }
-    return true;
+    std::string text;
+    char path[1024];
+    if (!file || !ZentrixResolvePath(file, path, sizeof path) || !ZentrixIsRegularFile(path)) return text;
+    std::FILE *f = std::fopen(path, "rb");
+    if (!f) return text;
+    char chunk[16384];
+    size_t got;
+    while (text.size() < MaxFileBytes &&
+           (got = std::fread(chunk, 1, std::min(sizeof chunk, MaxFileBytes - text.size()), f)) > 0)
+        text.append(chunk, got);
+    std::fclose(f);
+    return text;
 }
 
 int32_t FractionToPixels(double fraction, double extent)
@@ -91,25 +103,23 @@ long FreeLightMemory()
 void LoadLines(const char *file)
 {
     char path[1024];
-    if (!file || !ZentrixResolvePath(file, path, sizeof path)) return;
-    std::FILE *f = std::fopen(path, "r");
-    if (!f) return;
-
-    char buf[512];
+    if (!file || !ZentrixResolvePath(file, path, sizeof path) || !ZentrixIsRegularFile(path)) return;
+    const std::string text = ReadText(file);
+    const char *p = text.c_str();
     long long declared = 0;
     double unused[1];
-    if (ReadLine(f, buf, sizeof buf)) ParseFields(buf, 1, 0, unused, &declared);
+    ParseFields(&p, 1, 0, unused, &declared);
     const long wanted = long(std::clamp<long long>(declared, 0, MaxLines));
 
     // Segments are collected as they are read, so a count that promises more
-    // than the file holds costs nothing; a short or malformed line ends the
-    // list and keeps what came before it.
+    // than the file holds costs nothing; a record that does not parse ends
+    // the list and keeps what came before it.
     std::vector<LineStruct> read;
     read.reserve(size_t(std::min(wanted, 1024L)));
-    while (long(read.size()) < wanted && ReadLine(f, buf, sizeof buf)) {
+    while (long(read.size()) < wanted) {
         double fx[4];
         long long c[3];
-        if (ParseFields(buf, 7, 4, fx, c) < 7) break;
+        if (ParseFields(&p, 7, 4, fx, c) < 7) break;
         LineStruct l;
         l.x1 = FractionToPixels(fx[0], 400.0);
         l.y1 = FractionToPixels(fx[1], 308.0);
@@ -120,7 +130,6 @@ void LoadLines(const char *file)
         l.b = int32_t(c[2] & 0xFF);
         read.push_back(l);
     }
-    std::fclose(f);
 
     std::free(Lines);
     Lines = nullptr;

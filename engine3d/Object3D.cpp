@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <cstring>
 
@@ -70,6 +71,11 @@ std::FILE *OpenFile(const char *FileName, const char *mode)
 {
     char path[4096];
     if (!FileName || !ZentrixResolvePath(FileName, path, sizeof path))
+        return nullptr;
+    // Reading needs a regular file; writing may also create one.
+    std::error_code ec;
+    const bool creates = mode[0] == 'w';
+    if (!ZentrixIsRegularFile(path) && !(creates && !std::filesystem::exists(path, ec) && !ec))
         return nullptr;
     return std::fopen(path, mode);
 }

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <vector>
 
+#include <sys/stat.h>
+
 struct FMUSIC_MODULE {
     openmpt_module *Mod;
     int NumOrders;
@@ -70,6 +72,10 @@ SDL_AudioDeviceID gDevice = 0;
 bool gDummyDriver = false;
 double gLatencyMs = 0;
 
+// Headless: receives what is rendered, for a recording's sound track.
+PlatAudioHook gAudioHook = nullptr;
+void *gAudioUser = nullptr;
+
 char gSoundError[512] = "";
 char gMusicError[512] = "";
 
@@ -122,6 +128,8 @@ int RenderLocked(int16_t *out, int frames, double startMs)
             gEnded = true; // the position stays at the last one heard
             break;
         }
+        if (!out && gAudioHook)
+            gAudioHook(dest, static_cast<int>(got), gAudioUser);
         PushMarkLocked(m);
         done += static_cast<int>(got);
     }
@@ -143,6 +151,16 @@ void SDLCALL AudioCallback(void *, Uint8 *stream, int len)
 
 bool ReadWholeFile(const char *path, std::vector<char> *bytes, char *error, size_t errorSize)
 {
+    // A FIFO or a device would block or never end: only regular files.
+    struct stat st;
+    if (stat(path, &st) != 0) {
+        std::snprintf(error, errorSize, "%s: %s", path, std::strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        std::snprintf(error, errorSize, "%s: not a regular file", path);
+        return false;
+    }
     std::FILE *f = std::fopen(path, "rb");
     if (!f) {
         std::snprintf(error, errorSize, "%s: %s", path, std::strerror(errno));
@@ -183,6 +201,8 @@ openmpt_module *OpenModule(const char *path, char *error, size_t errorSize)
         // Stop at the end instead of fading or looping, so the end is seen.
         openmpt_module_ctl_set_text(m, "play.at_end", "stop");
         openmpt_module_set_repeat_count(m, 0);
+        // No dither: the same song gives the same samples on every run.
+        openmpt_module_ctl_set_integer(m, "dither", 0);
     }
     if (message)
         openmpt_free_string(message);
@@ -383,7 +403,11 @@ void MusicAdvanceTo(uint32_t ms)
     // Frames due by `ms`, counted from the start, so no rounding adds up.
     const int64_t due = static_cast<int64_t>(static_cast<uint32_t>(ms - gPlayStartMs)) * gRate / 1000;
     if (gEnded) {
-        gFramesRendered = due; // silence; a later jump plays on from now
+        // Silence; a later jump plays on from now.
+        static const int16_t quiet[kPiece * 2] = {};
+        for (; gAudioHook && gFramesRendered < due; gFramesRendered += kPiece)
+            gAudioHook(quiet, static_cast<int>(std::min<int64_t>(kPiece, due - gFramesRendered)), gAudioUser);
+        gFramesRendered = due;
         return;
     }
     while (gFramesRendered < due && !gEnded) {
@@ -395,6 +419,59 @@ void MusicAdvanceTo(uint32_t ms)
         PushMarkLocked(Mark{openmpt_module_get_current_order(gSong->Mod), openmpt_module_get_current_row(gSong->Mod),
                             openmpt_module_get_position_seconds(gSong->Mod), static_cast<double>(ms)});
     }
+}
+
+void PlatSetAudioHook(PlatAudioHook hook, void *user)
+{
+    std::lock_guard<std::mutex> hold(gLock);
+    gAudioHook = hook;
+    gAudioUser = user;
+}
+
+bool MusicPositionSeconds(const char *moduleFile, int order, int row, double *seconds, double *songSeconds,
+                          bool *fromStart, double *restSeconds, char *error, unsigned errorSize)
+{
+    openmpt_module *m = OpenModule(moduleFile, error, errorSize);
+    if (!m)
+        return false;
+    const int orders = openmpt_module_get_num_orders(m);
+    const int pattern = order >= 0 && order < orders ? openmpt_module_get_order_pattern(m, order) : -1;
+    const int rows = pattern >= 0 && pattern < openmpt_module_get_num_patterns(m)
+                         ? openmpt_module_get_pattern_num_rows(m, pattern) : 0;
+    if (songSeconds)
+        *songSeconds = openmpt_module_get_duration_seconds(m);
+    const bool ok = row >= 0 && row < rows;
+    if (!ok) {
+        std::snprintf(error, errorSize, "%d:%02d is not in the song (%d orders)", order, row, orders);
+    } else {
+        if (fromStart) {
+            // Reached when playing from the start: every order up to it starts
+            // later than the one before (orders only reached by a jump are
+            // timed from somewhere else).
+            double last = 0;
+            bool reached = true;
+            for (int k = 1; k <= order && reached; k++) {
+                const double t = openmpt_module_set_position_order_row(m, k, 0);
+                reached = t > last;
+                last = t;
+            }
+            *fromStart = reached;
+        }
+        const double at = openmpt_module_set_position_order_row(m, order, row);
+        if (seconds)
+            *seconds = at;
+        if (restSeconds) {
+            // What plays from there to the end, rendered quickly and counted.
+            float scratch[4096];
+            uint64_t frames = 0;
+            size_t got;
+            while ((got = openmpt_module_read_float_mono(m, 8000, 4096, scratch)) > 0 && frames < 8000ull * 3600)
+                frames += got;
+            *restSeconds = frames / 8000.0;
+        }
+    }
+    openmpt_module_destroy(m);
+    return ok;
 }
 
 // ---- Rendering a whole song ------------------------------------------------

@@ -269,7 +269,9 @@ int MessageBeep(unsigned)
 
 int MessageBoxA(HWND, const char *text, const char *caption, unsigned)
 {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    // On the terminal, the program's name leads like every other message;
+    // the caption is the window's.
+    std::fprintf(stderr, "veltrane: %s\n", text ? text : "");
     std::fflush(stderr);
     if (gPlatBackend == PLAT_SDL)
         SdlMessageBox(text ? text : "", caption ? caption : "");

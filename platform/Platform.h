@@ -181,13 +181,36 @@ void PlatSetClockHook(PlatClockHook hook, void *user);
 
 // ---- Video files -------------------------------------------------------------
 
-// An encoder process (ffmpeg) fed raw frames through a pipe. Opens a video of
-// width x height at `fps` frames a second with `wavPath` as its sound track
-// (none when null), faded out over the last second and cut at `seconds`.
+// An encoder process (ffmpeg, in a process group of its own, killed if we
+// die) fed raw frames through a pipe as a Matroska stream of BGRA frames with
+// millisecond time stamps. `encoderArgs` (null-terminated) are the output
+// options placed before `path`.
 struct VideoSink;
-VideoSink *VideoSinkOpen(const char *path, const char *wavPath, int width, int height, int fps, double seconds,
-                         char *error, unsigned errorSize);
-// One frame of 0x00RRGGBB pixels. False when the encoder has gone away.
-bool VideoSinkWrite(VideoSink *sink, const uint32_t *pixels);
-// Ends the stream and waits for the encoder. False when it failed.
+VideoSink *VideoSinkOpen(const char *path, int width, int height, const char *const *encoderArgs, char *error,
+                         unsigned errorSize);
+// One frame of 0x00RRGGBB pixels shown from `ms` on. False when the encoder
+// has gone away.
+bool VideoSinkWrite(VideoSink *sink, const uint32_t *pixels, uint32_t ms);
+// Ends the stream and waits for the encoder. False when it failed, with the
+// encoder's last message in `error`.
 bool VideoSinkClose(VideoSink *sink, char *error, unsigned errorSize);
+// Runs ffmpeg with `args` (null-terminated, after the program name) to its
+// end. False with its last message in `error`.
+bool RunEncoder(const char *const *args, char *error, unsigned errorSize);
+// True when an executable ffmpeg is on the PATH.
+bool EncoderAvailable();
+
+// ---- Music for a recording ---------------------------------------------------
+
+// Headless: called on the render thread with every piece of the song rendered
+// as the virtual clock moves (16-bit stereo at the mixing rate; silence once
+// the song has ended), so a recording gets exactly the sound that was played.
+typedef void (*PlatAudioHook)(const int16_t *samples, int frames, void *user);
+void PlatSetAudioHook(PlatAudioHook hook, void *user);
+// Seconds from the start of the module file to order `order`, row `row`, the
+// song's length, whether playing from the start reaches the position (an
+// order reached only by a jump is not), and how much music plays from there
+// to the end (each output may be null). False with `error` filled in when the
+// file does not load or the position does not exist.
+bool MusicPositionSeconds(const char *moduleFile, int order, int row, double *seconds, double *songSeconds,
+                          bool *fromStart, double *restSeconds, char *error, unsigned errorSize);

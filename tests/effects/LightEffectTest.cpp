@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -153,9 +156,47 @@ TEST_F(LinesFile, ShortOrMalformedLineEndsTheListKeepingEarlierSegments)
     Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\nnan\t0.5\t0.6\t0.6\t1\t1\t1\n");
     Load();
     EXPECT_EQ(LineCount, 1);
-    Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n" + std::string(5000, '7') + "\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n" + std::string(5000, 'x') + "\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
     Load();
     EXPECT_EQ(LineCount, 1);
+}
+
+// Any run of white space separates the fields, line ends included, as the
+// file's scanf patterns read it.
+TEST_F(LinesFile, WhitespaceAndLineEndsSeparateFieldsAlike)
+{
+    const char *files[] = {
+        "2\n\n0.5\t0.5\t0.6\t0.6\t1\t2\t3\n0.1 0.1 0.2 0.2 4 5 6\n",      // blank line after the count
+        "2\n0.5\t0.5\t0.6\n0.6\t1\t2\t3\n0.1\t0.1\n0.2\t0.2\t4\n5\n6",  // records wrapped
+        "2\r\n0.5 0.5 0.6 0.6 1 2 3\r\n\r\n  0.1\t 0.1  0.2 0.2 4 5 6\r\n", // CR LF and blanks
+    };
+    for (const char *text : files) {
+        Write(text);
+        Load();
+        ASSERT_EQ(LineCount, 2) << text;
+        EXPECT_EQ(Lines[0].x1, 200);
+        EXPECT_EQ(Lines[0].b, 3);
+        EXPECT_EQ(Lines[1].x1, 40);
+        EXPECT_EQ(Lines[1].b, 6);
+    }
+}
+
+// What is not a regular file is refused like a missing one (a FIFO would
+// block the open; /dev/zero would never end).
+TEST_F(LinesFile, FifoAndDevicesAreRefusedAtOnce)
+{
+    Write("1\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Load();
+    ASSERT_EQ(LineCount, 1);
+    const std::string fifo = dir + "/fifo.txt", zero = dir + "/zero.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    for (const std::string &name : {fifo, zero, dir}) {
+        LoadLines(name.c_str());
+        EXPECT_EQ(LineCount, 1) << name;
+    }
+    std::remove(fifo.c_str());
+    std::remove(zero.c_str());
 }
 
 TEST_F(LinesFile, FarCoordinatesAreHeldNearThePage)

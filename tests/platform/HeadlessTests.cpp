@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -135,30 +136,45 @@ TEST_F(Headless, MessagesCrossThreadsAndQuitComesLast)
     EXPECT_EQ(keys, 50);
 }
 
-TEST_F(Headless, VideoSinkWritesAPlayableFile)
+// Frames at uneven times come out with exactly those times (no frame
+// repeated to fill a fixed rate), and the encoder's failure is its message.
+TEST_F(Headless, VideoSinkKeepsEachFramesTime)
 {
-    if (std::system("ffmpeg -version >/dev/null 2>&1") != 0)
+    if (!EncoderAvailable())
         GTEST_SKIP() << "ffmpeg is not installed";
-    const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-sink.mp4";
+    const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-sink.mkv";
+    const char *const args[] = {"-c:v", "libx264", "-preset", "superfast", "-pix_fmt", "yuv420p", "-fps_mode",
+                                "passthrough", "-enc_time_base", "1:1000", nullptr};
     char error[256] = "";
-    VideoSink *sink = VideoSinkOpen(path.c_str(), nullptr, 64, 48, 30, 1.0, error, sizeof(error));
+    VideoSink *sink = VideoSinkOpen(path.c_str(), 64, 48, args, error, sizeof(error));
     ASSERT_NE(sink, nullptr) << error;
     std::vector<uint32_t> px(64 * 48);
-    for (int i = 0; i < 30; i++) {
-        std::fill(px.begin(), px.end(), 0x000100u * (i * 8));
-        ASSERT_TRUE(VideoSinkWrite(sink, px.data()));
+    const uint32_t times[] = {0, 34, 68, 102, 150, 184, 1000};
+    for (int i = 0; i < 7; i++) {
+        std::fill(px.begin(), px.end(), 0x000100u * (i * 30));
+        ASSERT_TRUE(VideoSinkWrite(sink, px.data(), times[i]));
     }
-    EXPECT_TRUE(VideoSinkClose(sink, error, sizeof(error))) << error;
-    EXPECT_GT(std::filesystem::file_size(path), 500u);
+    ASSERT_TRUE(VideoSinkClose(sink, error, sizeof(error))) << error;
+    const std::string probe = "ffprobe -v error -select_streams v -show_entries packet=pts -of csv=p=0 " + path;
+    std::FILE *p = popen(probe.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::vector<long> pts;
+    long v;
+    while (std::fscanf(p, "%ld", &v) == 1)
+        pts.push_back(v);
+    pclose(p);
+    std::sort(pts.begin(), pts.end());
+    EXPECT_EQ(pts, std::vector<long>(std::begin(times), std::end(times)));
     std::remove(path.c_str());
 
     // A file the encoder cannot write: the failure is reported, not hidden.
-    sink = VideoSinkOpen("/nonexistent-folder/x.mp4", nullptr, 64, 48, 30, 1.0, error, sizeof(error));
+    sink = VideoSinkOpen("/nonexistent-folder/x.mkv", 64, 48, args, error, sizeof(error));
     ASSERT_NE(sink, nullptr);
     for (int i = 0; i < 5; i++)
-        VideoSinkWrite(sink, px.data());
+        VideoSinkWrite(sink, px.data(), i * 34);
     EXPECT_FALSE(VideoSinkClose(sink, error, sizeof(error)));
-    EXPECT_NE(std::string(error), "");
+    EXPECT_NE(std::string(error).find("ffmpeg failed: "), std::string::npos) << error;
+    EXPECT_EQ(std::string(error).find('\n'), std::string::npos) << error;
 }
 
 } // namespace

@@ -163,12 +163,38 @@ TEST(MusicWav, TheWholeSongRendersToAValidWav)
     EXPECT_GT(peak, 3000);
     std::remove(wav.c_str());
 
-    // From a later order: lengths count from there.
+    // From a later order: lengths count from there. Rendered twice, the
+    // same bytes (no dither).
     double rest = 0, restEnd = 0;
-    ASSERT_TRUE(MusicRenderWav(module.c_str(), wav.c_str(), 8000, 50, 53, 0, &rest, &restEnd, error, sizeof(error)));
+    std::string twice[2];
+    for (std::string &b : twice) {
+        ASSERT_TRUE(
+            MusicRenderWav(module.c_str(), wav.c_str(), 8000, 50, 53, 0, &rest, &restEnd, error, sizeof(error)));
+        std::ifstream again(wav, std::ios::binary);
+        b.assign((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+    }
     EXPECT_NEAR(restEnd, 3 * 7.68, 0.05);
     EXPECT_NEAR(rest, song - 50 * 7.68, 0.5);
+    ASSERT_GT(twice[0].size(), 8000u * 4);
+    EXPECT_TRUE(twice[0] == twice[1]) << "two renders of the same song differ";
     std::remove(wav.c_str());
+
+    // Positions: seconds from the start; what is not in the song is refused.
+    double at = 0, length = 0;
+    bool reached = false;
+    ASSERT_TRUE(MusicPositionSeconds(module.c_str(), 2, 0, &at, &length, &reached, nullptr, error, sizeof(error)))
+        << error;
+    EXPECT_NEAR(at, 2 * 7.68, 1e-6);
+    EXPECT_NEAR(length, song, 0.5);
+    EXPECT_TRUE(reached);
+    // Order 60 is only reached by a jump (the test picture's); four orders
+    // play from there.
+    ASSERT_TRUE(MusicPositionSeconds(module.c_str(), 60, 0, nullptr, nullptr, &reached, &rest, error, sizeof(error)));
+    EXPECT_FALSE(reached);
+    EXPECT_NEAR(rest, 4 * 7.68, 0.5);
+    EXPECT_FALSE(MusicPositionSeconds(module.c_str(), 2, 64, &at, nullptr, nullptr, nullptr, error, sizeof(error)));
+    EXPECT_FALSE(MusicPositionSeconds(module.c_str(), 200, 0, &at, nullptr, nullptr, nullptr, error, sizeof(error)));
+    EXPECT_NE(std::string(error).find("not in the song"), std::string::npos) << error;
 
     EXPECT_FALSE(MusicRenderWav("/nonexistent/song.it", wav.c_str(), 44100, 0, 0, 0, nullptr, nullptr, error,
                                 sizeof(error)));

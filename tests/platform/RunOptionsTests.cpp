@@ -128,3 +128,42 @@ TEST(RunOptions, WindowScalingVsyncAndVersion)
 }
 
 } // namespace
+
+// The recording options: what they set, and every combination that would
+// give a surprising video refused with a reason.
+TEST(RunOptions, RecordingPartsAndRefusals)
+{
+    TRunOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--record", "a.mp4", "--scale", "3", "--from", "2:00", "--to=95.5", "--wav", "a.wav"}, &o,
+                      &error))
+        << error;
+    EXPECT_EQ(o.Scale, 3);
+    EXPECT_TRUE(o.From.Armed && !o.From.InSeconds);
+    EXPECT_EQ(o.From.Order, 2);
+    EXPECT_TRUE(o.To.Armed && o.To.InSeconds);
+    EXPECT_DOUBLE_EQ(o.To.Seconds, 95.5);
+    EXPECT_EQ(o.Wav, "a.wav");
+
+    const struct {
+        std::initializer_list<const char *> Words;
+        const char *Says;
+    } bad[] = {
+        {{"--record", "a.mp4", "--scale", "5"}, "bad --scale"},
+        {{"--record", "a.mp4", "--scale", "0"}, "bad --scale"},
+        {{"--record", "a.mp4", "--scale", "2x"}, "bad --scale"},
+        {{"--record", "a.mp4", "--from", "2:00,3:00"}, "bad position"},
+        {{"--record", "a.mp4", "--to", "-1"}, "bad position"},
+        {{"--scale", "2"}, "need --record"},
+        {{"--from", "1:00"}, "need --record"},
+        {{"--record", "a.mp4", "--frames", "d", "--at", "3:00"}, "cannot be combined with --frames"},
+        {{"--record", "a.mp4", "--bench"}, "cannot be combined with --bench"},
+        {{"--record", "a.mp4", "--wav"}, "needs a value"},
+    };
+    for (const auto &b : bad) {
+        TRunOptions r;
+        std::string why;
+        EXPECT_FALSE(Parse(b.Words, &r, &why)) << b.Says;
+        EXPECT_NE(why.find(b.Says), std::string::npos) << why;
+    }
+}

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::string Path(const std::string &name)
@@ -172,4 +174,24 @@ TEST(PcxLoader, OvershootingRunIsDroppedAndPaletteFoundByDecoding)
     ASSERT_EQ(LoadPCX24(Path("zero.pcx").c_str(), px, 2), 1u);
     EXPECT_EQ(px[0], PcxTestColour(4));
     EXPECT_EQ(px[1], PcxTestColour(5));
+}
+
+// A FIFO, a device or a folder in place of a data file is refused like a
+// missing file, at once (an open of a FIFO would wait for a writer for ever).
+TEST(RawLoaders, WhatIsNotARegularFileIsRefusedLikeAMissingOne)
+{
+    const std::string fifo = Path("fifo.raw"), zero = Path("zero.raw"), folder = Path("folder.raw");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(ZentrixIsRegularFile(WriteScratch("plain.raw", {1}).c_str()), 1);
+    for (const std::string &name : {fifo, zero, folder}) {
+        EXPECT_EQ(ZentrixIsRegularFile(name.c_str()), 0) << name;
+        uint32_t p32[4] = {7, 7, 7, 7};
+        LoadRaw32(name.c_str(), 2, 2, p32);
+        EXPECT_EQ(p32[3], 7u) << name;
+        EXPECT_EQ(LoadPCX24(name.c_str(), p32, 4), 0u) << name;
+    }
+    std::remove(fifo.c_str());
+    std::remove(zero.c_str());
 }

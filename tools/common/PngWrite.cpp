@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 namespace {
 
 void PutBE32(std::vector<uint8_t> &out, uint32_t v)
@@ -25,8 +27,21 @@ void PutChunk(std::vector<uint8_t> &out, const char type[4], const std::vector<u
     PutBE32(out, uint32_t(crc));
 }
 
+} // namespace
+
 bool WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes)
 {
+    // Something that is not a regular file (a device such as /dev/full or
+    // /dev/stdout) is written in place: renaming over it would replace it.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        FILE *f = S_ISDIR(st.st_mode) ? nullptr : std::fopen(path.c_str(), "wb");
+        if (!f)
+            return false;
+        bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        ok = std::fflush(f) == 0 && ok;
+        return std::fclose(f) == 0 && ok;
+    }
     std::string tmp = path + ".part";
     FILE *f = std::fopen(tmp.c_str(), "wb");
     if (!f)
@@ -39,8 +54,6 @@ bool WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &by
         std::remove(tmp.c_str());
     return ok;
 }
-
-} // namespace
 
 std::vector<uint8_t> EncodePngRgb(const uint8_t *rgb, int width, int height)
 {

@@ -13,5 +13,10 @@ bool WritePngXrgb(const std::string &path, const uint32_t *pixels, int width, in
 // Pixels are RGB byte triples, width * 3 bytes a row.
 bool WritePngRgb(const std::string &path, const uint8_t *rgb, int width, int height);
 
+// Writes `bytes` to `path` through a temporary file renamed over it (no
+// partial file is left), or in place when `path` is a device. False on any
+// write error.
+bool WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &bytes);
+
 // Encodes to memory (for tests and pipes).
 std::vector<uint8_t> EncodePngRgb(const uint8_t *rgb, int width, int height);

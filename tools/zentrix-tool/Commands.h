@@ -9,8 +9,13 @@
 using Args = std::vector<std::string>;
 
 int CommandInfo(const Args &args);    // info FILE
-int CommandDecode(const Args &args);  // decode FILE OUT.png [--size WxH] [--bpp 8|24]
+int CommandDecode(const Args &args);  // decode FILE OUT.png|OUT.bmp [--size WxH] [--bpp 8|24]
 int CommandMesh(const Args &args);    // mesh FILE [--json] [--render OUT.png [--type N] [--angle X,Y,Z]]
+
+// True when `path` is a regular file that can be read; otherwise prints
+// "zentrix-tool: FILE: reason" (missing, a folder, not a regular file,
+// unreadable) and returns false.
+bool CheckInputFile(const std::string &path);
 
 // Lower-case extension of a path including the dot (".pcx"), or "".
 std::string ExtensionOf(const std::string &path);

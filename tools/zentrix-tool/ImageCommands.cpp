@@ -8,20 +8,68 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <vector>
 
 namespace {
 
+// The whole of a regular file (at most 256 MiB); false with the reason
+// printed as "zentrix-tool: FILE: reason".
 bool ReadWhole(const std::string &path, std::vector<uint8_t> *bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (!CheckInputFile(path))
         return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        std::fprintf(stderr, "zentrix-tool: %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    constexpr size_t kMax = size_t(256) << 20;
+    uint8_t chunk[65536];
+    size_t got;
+    while (bytes->size() < kMax && (got = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed)
+        std::fprintf(stderr, "zentrix-tool: %s: read error\n", path.c_str());
+    else if (bytes->size() >= kMax)
+        std::fprintf(stderr, "zentrix-tool: %s: larger than 256 MiB\n", path.c_str());
+    return !failed && bytes->size() < kMax;
+}
+
+// A 24-bit bottom-up BMP of 0x00RRGGBB pixels.
+std::vector<uint8_t> EncodeBmp(const uint32_t *pixels, int width, int height)
+{
+    const size_t row = (size_t(width) * 3 + 3) & ~size_t(3);
+    const uint32_t size = uint32_t(54 + row * size_t(height));
+    std::vector<uint8_t> out(size, 0);
+    auto put = [&](size_t at, uint32_t v, int n) {
+        for (int i = 0; i < n; i++)
+            out[at + i] = uint8_t(v >> (8 * i));
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put(2, size, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, uint32_t(width), 4);
+    put(22, uint32_t(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    put(34, uint32_t(row * size_t(height)), 4);
+    for (int y = 0; y < height; y++) {
+        uint8_t *o = out.data() + 54 + size_t(height - 1 - y) * row;
+        for (int x = 0; x < width; x++) {
+            const uint32_t p = pixels[size_t(y) * width + x];
+            *o++ = uint8_t(p);
+            *o++ = uint8_t(p >> 8);
+            *o++ = uint8_t(p >> 16);
+        }
+    }
+    return out;
 }
 
 int16_t I16(const std::vector<uint8_t> &f, size_t at)
@@ -116,10 +164,8 @@ int CommandInfo(const Args &args)
     }
     const std::string &path = args[0];
     std::vector<uint8_t> file;
-    if (!ReadWhole(path, &file)) {
-        std::fprintf(stderr, "zentrix-tool: cannot read %s\n", path.c_str());
+    if (!ReadWhole(path, &file))
         return 1;
-    }
     const std::string ext = ExtensionOf(path);
     PcxHeader h{};
     if (ext == ".pcx" || (ext != ".raw" && ParsePcxHeader(file, &h))) {
@@ -197,15 +243,19 @@ int CommandDecode(const Args &args)
         }
     }
     if (positional.size() != 2) {
-        std::fprintf(stderr, "usage: zentrix-tool decode FILE OUT.png [--size WxH] [--bpp 8|24]\n");
+        std::fprintf(stderr, "usage: zentrix-tool decode FILE OUT.png|OUT.bmp [--size WxH] [--bpp 8|24]\n");
         return 2;
     }
     const std::string &path = positional[0], &out = positional[1];
-    std::vector<uint8_t> file;
-    if (!ReadWhole(path, &file)) {
-        std::fprintf(stderr, "zentrix-tool: cannot read %s\n", path.c_str());
-        return 1;
+    // The output's name says its format.
+    const std::string outExt = ExtensionOf(out);
+    if (outExt != ".png" && outExt != ".bmp") {
+        std::fprintf(stderr, "zentrix-tool: %s: the output name must end in .png or .bmp\n", out.c_str());
+        return 2;
     }
+    std::vector<uint8_t> file;
+    if (!ReadWhole(path, &file))
+        return 1;
     std::vector<uint32_t> pixels;
     int width = 0, height = 0;
     if (ExtensionOf(path) == ".raw" || bpp != 0) {
@@ -247,8 +297,12 @@ int CommandDecode(const Args &args)
         width = hd.width;
         height = hd.height;
     }
-    if (!WritePngXrgb(out, pixels.data(), width, height, width)) {
-        std::fprintf(stderr, "zentrix-tool: cannot write %s\n", out.c_str());
+    const bool written = outExt == ".bmp"
+                             ? WriteFileAtomically(out, EncodeBmp(pixels.data(), width, height))
+                             : WritePngXrgb(out, pixels.data(), width, height, width);
+    if (!written) {
+        std::fprintf(stderr, "zentrix-tool: %s: cannot write (%s)\n", out.c_str(),
+                     errno ? std::strerror(errno) : "write error");
         return 1;
     }
     std::printf("%s: %d x %d -> %s\n", path.c_str(), width, height, out.c_str());

@@ -244,12 +244,8 @@ int CommandMesh(const Args &args)
                              "[--render OUT.png [--type N] [--angle X,Y,Z]]\n");
         return 2;
     }
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        std::fclose(f);
-    } else {
-        std::fprintf(stderr, "zentrix-tool: %s: cannot open\n", path.c_str());
+    if (!CheckInputFile(path))
         return 1;
-    }
     FillAngleTables3D();
     Object3D obj{};
     Import3D(path.c_str(), &obj);

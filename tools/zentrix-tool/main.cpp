@@ -2,8 +2,13 @@
 // One table of commands; each command lives in its own file.
 #include "Commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,8 +21,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", "info FILE", "dimensions and format of a .pcx image; the sizes a .raw file could be", CommandInfo},
-    {"decode", "decode FILE OUT.png [--size WxH] [--bpp 8|24]",
-     "decodes a .pcx image, or a .raw image of the given size and depth, to PNG", CommandDecode},
+    {"decode", "decode FILE OUT.png|OUT.bmp [--size WxH] [--bpp 8|24]",
+     "decodes a .pcx image, or a .raw image of the given size and depth, to PNG or BMP", CommandDecode},
     {"mesh", "mesh FILE [--json] [--render OUT.png [--type N] [--angle X,Y,Z]]",
      "what the 3D engine imports of a .3DS or .ASE mesh, or a picture of it drawn by its renderer", CommandMesh},
     {"pack", "pack PATTERN ARCHIVE", "packs the files matching PATTERN (* and ?) into a data archive", CommandPack},
@@ -36,7 +41,34 @@ int Usage(std::FILE *out)
     return out == stdout ? 0 : 2;
 }
 
+// What was printed on stdout reached it (a full disk or /dev/full fails).
+int CheckStdout(int status)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "zentrix-tool: cannot write the output: %s\n", std::strerror(errno));
+        return status == 0 ? 1 : status;
+    }
+    return status;
+}
+
 } // namespace
+
+bool CheckInputFile(const std::string &path)
+{
+    struct stat st;
+    const char *why = nullptr;
+    if (stat(path.c_str(), &st) != 0)
+        why = std::strerror(errno);
+    else if (S_ISDIR(st.st_mode))
+        why = "is a folder, not a file";
+    else if (!S_ISREG(st.st_mode))
+        why = "not a regular file";
+    else if (access(path.c_str(), R_OK) != 0)
+        why = std::strerror(errno);
+    if (why)
+        std::fprintf(stderr, "zentrix-tool: %s: %s\n", path.c_str(), why);
+    return why == nullptr;
+}
 
 int main(int argc, char **argv)
 {
@@ -46,8 +78,14 @@ int main(int argc, char **argv)
     if (!std::strcmp(name, "help") || !std::strcmp(name, "--help") || !std::strcmp(name, "-h"))
         return Usage(stdout);
     for (const Command &c : kCommands) {
-        if (std::strcmp(c.name, name) == 0)
-            return c.run(Args(argv + 2, argv + argc));
+        if (std::strcmp(c.name, name) != 0)
+            continue;
+        try {
+            return CheckStdout(c.run(Args(argv + 2, argv + argc)));
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "zentrix-tool: %s: %s\n", argc > 2 ? argv[2] : name, e.what());
+            return 1;
+        }
     }
     std::fprintf(stderr, "zentrix-tool: unknown command '%s'\n", name);
     return Usage(stderr);

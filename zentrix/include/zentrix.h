@@ -160,6 +160,10 @@ ZENTRIX_API int32_t StretchBlt(void *hdcDest, int32_t x, int32_t y, int32_t w, i
    not fit. */
 ZENTRIX_API void ZentrixSetDataFolder(const char *Folder);
 ZENTRIX_API char *ZentrixResolvePath(const char *FileName, char *Out, uint32_t OutSize);
+/* 1 when the host path names a regular file (not a folder, FIFO or device,
+   which would block or never end when read), else 0. Every reader of data
+   files asks this before it opens one. */
+ZENTRIX_API int32_t ZentrixIsRegularFile(const char *HostPath);
 
 ZENTRIX_API void LoadRaw(const char *FileName, uint32_t Width, uint32_t Height, void *Destination);
 ZENTRIX_API void LoadRaw24(const char *FileName, uint32_t Width, uint32_t Height, uint16_t *Destination);

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The data folder, without a trailing separator. Set once at start-up.
@@ -82,6 +84,12 @@ char *ZentrixResolvePath(const char *FileName, char *Out, uint32_t OutSize)
     return Out;
 }
 
+int32_t ZentrixIsRegularFile(const char *HostPath)
+{
+    struct stat st;
+    return HostPath && stat(HostPath, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
+}
+
 } // extern "C"
 
 namespace zentrix {
@@ -89,7 +97,7 @@ namespace zentrix {
 std::FILE *OpenDataFile(const char *FileName)
 {
     char path[4096 + 512];
-    if (!ZentrixResolvePath(FileName, path, sizeof(path)))
+    if (!ZentrixResolvePath(FileName, path, sizeof(path)) || !ZentrixIsRegularFile(path))
         return nullptr;
     return std::fopen(path, "rb");
 }

@@ -1,0 +1,374 @@
+// Recording and stopping the real program headless: a recorded part has
+// every drawn frame once, at the demo's own times, with its sound from the
+// same zero; the same sound twice; bad outputs refused in one line before any
+// work; SIGINT/SIGTERM stop the run with a valid partial file and no encoder
+// left behind; data files that are FIFOs or devices do not hang start-up.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kExe = VELTRANE_EXE;
+
+struct Outcome {
+    int Status;
+    std::string Output;
+};
+
+Outcome Shell(const std::string &command)
+{
+    Outcome r{-1, ""};
+    std::FILE *p = popen((command + " 2>&1").c_str(), "r");
+    if (!p)
+        return r;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
+        r.Output.append(buffer, n);
+    const int status = pclose(p);
+    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+fs::path Folder(const char *name)
+{
+    const fs::path dir = fs::path(::testing::TempDir()) / (std::string(name) + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string ReadAll(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The lines of the program's output other than the progress line (which
+// redraws itself after a carriage return; a trace line may follow it).
+std::vector<std::string> Messages(const std::string &output)
+{
+    std::vector<std::string> lines;
+    std::string text = output;
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    std::stringstream s(text);
+    std::string line;
+    while (std::getline(s, line)) {
+        const size_t step = line.find("step=");
+        if (step != std::string::npos)
+            lines.push_back(line.substr(step));
+        else if (line.find("recording [") == std::string::npos && !line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> FilesIn(const fs::path &dir)
+{
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Processes whose command line mentions `text` (an encoder writing our
+// temporary files).
+int ProcessesMentioning(const std::string &text)
+{
+    int found = 0;
+    for (const auto &e : fs::directory_iterator("/proc")) {
+        const std::string name = e.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos || name == std::to_string(getpid()))
+            continue;
+        std::string cmd = ReadAll(e.path() / "cmdline");
+        for (char &c : cmd)
+            if (c == '\0')
+                c = ' ';
+        found += cmd.find(text) != std::string::npos && cmd.find("ffmpeg") != std::string::npos;
+    }
+    return found;
+}
+
+// Starts the program with its output into `log`; the process id.
+pid_t Spawn(const std::vector<std::string> &args, const fs::path &log)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        std::vector<const char *> argv = {kExe.c_str()};
+        for (const std::string &a : args)
+            argv.push_back(a.c_str());
+        argv.push_back(nullptr);
+        execv(kExe.c_str(), const_cast<char *const *>(argv.data()));
+        _exit(127);
+    }
+    return pid;
+}
+
+bool WaitForText(const fs::path &log, const std::string &text, int seconds)
+{
+    for (int i = 0; i < seconds * 20; i++) {
+        if (ReadAll(log).find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+bool HaveFfmpeg()
+{
+    return Shell("ffmpeg -version").Status == 0 && Shell("ffprobe -version").Status == 0;
+}
+
+std::vector<double> FrameTimes(const fs::path &video)
+{
+    const Outcome r = Shell("ffprobe -v error -select_streams v -show_entries packet=pts_time -of csv=p=0 " +
+                          video.string());
+    std::vector<double> t;
+    std::stringstream s(r.Output);
+    double v;
+    while (s >> v)
+        t.push_back(v);
+    std::sort(t.begin(), t.end());
+    return t;
+}
+
+double Probe(const fs::path &video, const char *stream, const char *entry)
+{
+    const Outcome r = Shell(std::string("ffprobe -v error -select_streams ") + stream + " -show_entries stream=" +
+                          entry + " -of csv=p=0 " + video.string());
+    return r.Output.empty() ? -1 : std::stod(r.Output);
+}
+
+TEST(HeadlessRun, ARecordedPartHasEveryDrawnFrameOnceWithItsSound)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const fs::path dir = Folder("rec-part");
+    const fs::path video = dir / "part.mp4", wav = dir / "part.wav";
+    const Outcome r = Shell(kExe + " --record " + video.string() + " --from 2:00 --to 3:00 --scale 3 --trace --wav " +
+                          wav.string());
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    // The frames the timeline drew between 2:00 and 3:00, by its trace.
+    long drawn = 0;
+    std::vector<std::string> said;
+    for (const std::string &line : Messages(r.Output)) {
+        int step, scene, sub, o1, r1, o2, r2, frames;
+        if (std::sscanf(line.c_str(), "step=%d scene=%d substate=%d start=%d:%d end=%d:%d frames=%d", &step, &scene,
+                        &sub, &o1, &r1, &o2, &r2, &frames) == 8) {
+            if (o1 * 100 + r1 >= 200 && o2 * 100 + r2 <= 300)
+                drawn += frames;
+        } else {
+            said.push_back(line);
+        }
+    }
+    ASSERT_EQ(said.size(), 1u) << r.Output;
+    EXPECT_NE(said[0].find("veltrane: wrote " + video.string() + " (" + std::to_string(drawn) + " frames"),
+              std::string::npos)
+        << said[0];
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"part.mp4", "part.wav"}));
+
+    // Every drawn frame once, 34 ms apart (the demo's cadence), from 0: no
+    // time repeated, skipped or rounded to another frame rate.
+    const std::vector<double> t = FrameTimes(video);
+    ASSERT_EQ(long(t.size()), drawn);
+    EXPECT_NEAR(t.front(), 0.0, 1e-6);
+    for (size_t i = 1; i < t.size(); i++)
+        ASSERT_NEAR(t[i] - t[i - 1], 0.034, 1e-6) << "frame " << i;
+    EXPECT_EQ(Probe(video, "v", "width"), 1200);
+    EXPECT_EQ(Probe(video, "v", "height"), 900);
+    // The sound from the same zero to the end of the last frame.
+    const double end = t.back() + 0.034;
+    EXPECT_NEAR(Probe(video, "a", "duration"), end, 0.03);
+    EXPECT_NEAR((fs::file_size(wav) - 44) / (44100.0 * 4), end, 0.001);
+    // Order 2 lasts 7.68 s (64 rows of 0.12 s).
+    EXPECT_NEAR(end, 7.68, 0.07);
+}
+
+TEST(HeadlessRun, TheSameRecordingTwiceHasTheSameSound)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const fs::path dir = Folder("rec-twice");
+    std::string md5[2], wav[2];
+    for (int i = 0; i < 2; i++) {
+        const std::string n = std::to_string(i);
+        const Outcome r = Shell(kExe + " --record " + (dir / (n + ".mkv")).string() + " --from 10:00 --to 10:32 --wav " +
+                              (dir / (n + ".wav")).string());
+        ASSERT_EQ(r.Status, 0) << r.Output;
+        wav[i] = ReadAll(dir / (n + ".wav"));
+        md5[i] = Shell("ffmpeg -v error -i " + (dir / (n + ".mkv")).string() + " -map 0:a -c copy -f md5 -").Output;
+    }
+    ASSERT_GT(wav[0].size(), 44u + 44100u);
+    EXPECT_TRUE(wav[0] == wav[1]) << "the two sound tracks differ";
+    EXPECT_NE(md5[0], "");
+    EXPECT_EQ(md5[0], md5[1]);
+}
+
+TEST(HeadlessRun, BadOutputsAreRefusedInOneLineBeforeAnyWork)
+{
+    const fs::path dir = Folder("rec-bad");
+    fs::create_directories(dir / "folder.mp4");
+    const std::string out = (dir / "x.mp4").string();
+    const struct {
+        std::string Args;
+        const char *Says;
+    } cases[] = {
+        {"--record " + (dir / "folder.mp4").string(), "is a folder"},
+        {"--record " + (dir / "noextension").string(), "unknown video type"},
+        {"--record " + (dir / "x.avi").string(), "unknown video type"},
+        {"--record /dev/full", "unknown video type"},
+        {"--record " + (dir / "full.mp4").string(), "not a regular file"},
+        {"--record " + out + " /W:401 /H:301 /B:32", "even width and height"},
+        {"--record " + out + " --from 99:00", "beyond the end of the song"},
+        {"--record " + out + " --to 2:70", "beyond the end of the song"},
+        {"--record " + out + " --from 3:00 --to 2:00", "does not come after"},
+        {"--record " + out + " --from 53:62", "after the end of the demo"},
+        {"--record " + out + " --from 56:00", "beyond the end of the song"},
+        {"--record " + out + " --to 500", "beyond the end of the song"},
+        {"--record " + out + " --wav " + (dir / "folder.mp4").string(), "is a folder"},
+    };
+    fs::create_symlink("/dev/full", dir / "full.mp4");
+    for (const auto &c : cases) {
+        const Outcome r = Shell(kExe + " " + c.Args);
+        EXPECT_EQ(r.Status, 1) << c.Args << "\n" << r.Output;
+        const std::vector<std::string> said = Messages(r.Output);
+        ASSERT_EQ(said.size(), 1u) << c.Args << "\n" << r.Output;
+        EXPECT_EQ(said[0].rfind("veltrane: ", 0), 0u) << said[0];
+        EXPECT_NE(said[0].find(c.Says), std::string::npos) << said[0];
+    }
+    const Outcome r = Shell("env PATH=/nonexistent " + kExe + " --record " + out);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Output.find("needs ffmpeg"), std::string::npos) << r.Output;
+
+    // An encoder that fails once started: its own last message, in one line.
+    const fs::path fake = dir.parent_path() / ("fake-ffmpeg-" + std::to_string(getpid()));
+    fs::create_directories(fake);
+    std::ofstream(fake / "ffmpeg") << "#!/bin/sh\necho \"Unknown encoder 'libx264'\" >&2\nexit 1\n";
+    fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
+    const Outcome f = Shell("env PATH=" + fake.string() + ":$PATH " + kExe + " --record " + out);
+    EXPECT_EQ(f.Status, 1);
+    EXPECT_EQ(Messages(f.Output), (std::vector<std::string>{"veltrane: ffmpeg failed: Unknown encoder 'libx264'"}))
+        << f.Output;
+    fs::remove_all(fake);
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"folder.mp4", "full.mp4"}));
+}
+
+TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
+{
+    if (!HaveFfmpeg())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    for (int sig : {SIGINT, SIGTERM}) {
+        const fs::path dir = Folder(sig == SIGINT ? "rec-int" : "rec-term");
+        const fs::path log = dir.parent_path() / (dir.filename().string() + ".log");
+        const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
+        ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        kill(pid, sig);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << ReadAll(log);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+        const std::vector<std::string> said = Messages(ReadAll(log));
+        ASSERT_EQ(said.size(), 1u) << ReadAll(log);
+        EXPECT_NE(said[0].find("interrupted by SIG"), std::string::npos) << said[0];
+        EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"demo.partial.mp4"}));
+        EXPECT_GT(Probe(dir / "demo.partial.mp4", "v", "duration"), 0.5);
+        EXPECT_EQ(ProcessesMentioning(".veltrane-" + std::to_string(pid)), 0);
+    }
+
+    // Killed outright: the encoder goes with the program.
+    const fs::path dir = Folder("rec-kill");
+    const fs::path log = dir.parent_path() / "rec-kill.log";
+    const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
+    ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
+    int running = 0;
+    for (int i = 0; i < 100 && !running; i++) {
+        running = ProcessesMentioning(".veltrane-" + std::to_string(pid));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(running, 1) << "no encoder found";
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    int left = 1;
+    for (int i = 0; i < 40 && left; i++) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        left = ProcessesMentioning(".veltrane-" + std::to_string(pid));
+    }
+    EXPECT_EQ(left, 0) << "the encoder outlived the program";
+}
+
+TEST(HeadlessRun, SignalsStopPicturesAndBenchToo)
+{
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"--frames", Folder("sig-frames").string(), "--at", "50:00"},
+          std::vector<std::string>{"--bench"}}) {
+        const fs::path log = Folder("sig-log") / "log";
+        const pid_t pid = Spawn(args, log);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << args[0];
+        EXPECT_EQ(WEXITSTATUS(status), 143) << args[0];
+        const std::vector<std::string> said = Messages(ReadAll(log));
+        ASSERT_EQ(said.size(), 1u) << ReadAll(log);
+        EXPECT_EQ(said[0], "veltrane: interrupted by SIGTERM");
+    }
+}
+
+// A scratch copy of Data (links to the real files) with the lines file a
+// FIFO, a picture a link to /dev/zero and another a folder: start-up goes
+// through and the test picture is written.
+TEST(HeadlessRun, DataFilesThatAreNotRegularFilesDoNotHang)
+{
+    const fs::path data = Folder("fifo-data") / "Data";
+    fs::create_directories(data);
+    for (const auto &e : fs::directory_iterator(VELTRANE_DATA_DIR))
+        fs::create_symlink(fs::absolute(e.path()), data / e.path().filename());
+    fs::remove(data / "lines.txt");
+    ASSERT_EQ(mkfifo((data / "lines.txt").c_str(), 0600), 0);
+    fs::remove(data / "LightStream.raw");
+    fs::create_symlink("/dev/zero", data / "LightStream.raw");
+    fs::remove(data / "Flipper.pcx");
+    fs::create_directories(data / "Flipper.pcx");
+    const fs::path shots = data.parent_path() / "shots";
+    const Outcome r = Shell("timeout 60 " + kExe + " --data " + data.string() + " --frames " + shots.string() +
+                          " --at 0:00 /TEST");
+    EXPECT_EQ(r.Status, 0) << r.Output;
+    EXPECT_TRUE(fs::exists(shots / "0-00.png"));
+
+    // The music itself a FIFO: its one message, and nothing after it.
+    fs::remove(data / "Kestrun.it");
+    ASSERT_EQ(mkfifo((data / "Kestrun.it").c_str(), 0600), 0);
+    const Outcome m = Shell("timeout 60 " + kExe + " --data " + data.string() + " --frames " + shots.string() +
+                          " --at 1:00,2:00");
+    EXPECT_EQ(m.Status, 1) << m.Output;
+    const std::vector<std::string> said = Messages(m.Output);
+    ASSERT_EQ(said.size(), 1u) << m.Output;
+    EXPECT_NE(said[0].find("Kestrun.it: not a regular file"), std::string::npos) << said[0];
+    EXPECT_EQ(said[0].rfind("veltrane: ", 0), 0u);
+}
+
+} // namespace
