@@ -219,29 +219,6 @@ void DoWaterEffect(HWND, HDC, long, defZENTRIXPAGE *EffectGFXPage)
 
 namespace {
 
-// Reciprocals 2^32 / n rounded up, for the per-column division of a shade
-// difference by a span length: for |a| < 2^16 and n < 1024,
-// (|a| * Reciprocal[n]) >> 32 is |a| / n exactly, so the hot spans divide
-// by a multiply; longer spans divide.
-struct TReciprocals {
-    uint32_t r[1024];
-    TReciprocals()
-    {
-        r[0] = 0;
-        for (uint64_t n = 1; n < 1024; ++n) r[n] = uint32_t(((uint64_t(1) << 32) + n - 1) / n);
-    }
-};
-const TReciprocals Reciprocals;
-
-// a / n truncated toward zero, for n >= 3.
-inline int32_t DivSpan(int32_t a, int32_t n)
-{
-    const uint32_t m = uint32_t(a < 0 ? -a : a);
-    if (n >= 1024 || m >= 65536) return a / n;
-    const int32_t q = int32_t((uint64_t(m) * Reciprocals.r[n]) >> 32);
-    return a < 0 ? -q : q;
-}
-
 // One screen column of a grid row: the span from the previous row's line
 // down to this row's, shaded from the previous row's shade to S.
 inline void WideColumn(uint32_t *px, int32_t x, int32_t rowBase, int32_t S, int32_t Y, long *shade, long *ys,
@@ -257,7 +234,7 @@ inline void WideColumn(uint32_t *px, int32_t x, int32_t rowBase, int32_t S, int3
         px[q] = WaterPalette[(from >> 8) & 255];
         px[q + 400] = WaterPalette[((from + ((S - from) >> 1)) >> 8) & 255];
     } else if (n > 2) {
-        const int32_t ds = DivSpan(S - from, n);
+        const int32_t ds = (S - from) / n;  // 32-bit: the shades and lengths are small
         if (q >= 0 && q + (n - 1) * 400 < PagePixels) {
             uint32_t *d = px + q;
             int32_t sh = from;
