@@ -217,105 +217,6 @@ void DoWaterEffect(HWND, HDC, long, defZENTRIXPAGE *EffectGFXPage)
     DrawWide(EffectGFXPage);
 }
 
-namespace {
-
-// One screen column of a grid row: the span from the previous row's line
-// down to this row's, shaded from the previous row's shade to S.
-inline void WideColumn(uint32_t *px, int32_t x, int32_t rowBase, int32_t S, int32_t Y, long *shade, long *ys,
-                       const long *prevShade, const long *prevY)
-{
-    const int32_t y = Y >> 8, py = int32_t(prevY[x]), from = int32_t(prevShade[x]);
-    shade[x] = S;
-    ys[x] = y;
-    const int32_t n = y - py + 2;
-    const int32_t q = py * 400 + rowBase + x;
-    if (n == 2 && uint32_t(q) < uint32_t(PagePixels - 400)) {
-        // The flat surface: two pixels, both on the page.
-        px[q] = WaterPalette[(from >> 8) & 255];
-        px[q + 400] = WaterPalette[((from + ((S - from) >> 1)) >> 8) & 255];
-    } else if (n > 2) {
-        const int32_t ds = (S - from) / n;  // 32-bit: the shades and lengths are small
-        if (q >= 0 && q + (n - 1) * 400 < PagePixels) {
-            uint32_t *d = px + q;
-            int32_t sh = from;
-            for (int32_t k = 0; k < n; ++k, d += 400, sh += ds) *d = WaterPalette[(sh >> 8) & 255];
-        } else {
-            // Only the part of the span that lies on the page is walked.
-            const int32_t k0 = q < 0 ? (-q + 399) / 400 : 0;
-            const int32_t k1 = q < PagePixels ? std::min(n - 1, (PagePixels - 1 - q) / 400) : -1;
-            int32_t sh = from + k0 * ds;
-            for (int32_t k = k0; k <= k1; ++k, sh += ds) px[q + k * 400] = WaterPalette[(sh >> 8) & 255];
-        }
-    } else if (n > 0) {
-        Plot(px, q, WaterPalette[(from >> 8) & 255]);
-        if (n == 2) Plot(px, q + 400, WaterPalette[((from + ((S - from) >> 1)) >> 8) & 255]);
-    }
-}
-
-// One grid row of DrawWide. Four: the column step is exactly 4.0, so every
-// group is four columns and the group test leaves the column loop.
-// Checked: the row's lookahead reaches past the table (the last row, or
-// any row at other widths), where missing cells read as flat.
-template <bool Four, bool Checked>
-void DrawWideRow(uint32_t *px, const int16_t *N, int32_t r, int32_t step, int32_t g, long *shade, long *ys,
-                 const long *prevShade, const long *prevY)
-{
-    auto height = [N](int32_t p) -> int32_t {
-        if (Checked) return p >= 0 && p < WaterGridCells ? N[p] : 0;
-        return N[p];
-    };
-    int32_t p = (r + 1) * 100 + 1;
-    int32_t T = 256, Ty = 0;
-    const int32_t rowBase = r * 800;
-    if (Four) {
-        for (int32_t x = 0; x < 400; x += 4, ++p) {
-            const int32_t S0 = T, Y0 = Ty;
-            T = std::clamp((height(p + 101) - height(p - 101) + 4 * r + 64) * 64, 256, 65279);
-            Ty = height(p) * 16;
-            const int32_t dS = (T - S0) / 4, dY = (Ty - Y0) / 4;
-            for (int32_t j = 0; j < 4; ++j)
-                WideColumn(px, x + j, rowBase, S0 + j * dS, Y0 + j * dY, shade, ys, prevShade, prevY);
-        }
-        return;
-    }
-    int32_t a = 0, s = 0, S = 0, Y = 0, dS = 0, dY = 0;
-    for (int32_t x = 0; x < 400; ++x) {
-        if (x >= s) {
-            a += step;
-            s = a >> 8;
-            S = T;
-            Y = Ty;
-            T = std::clamp((height(p + 101) - height(p - 101) + 4 * r + 64) * 64, 256, 65279);
-            dS = (T - S) / g;
-            Ty = height(p) * 16;
-            dY = (Ty - Y) / g;
-            ++p;
-        }
-        WideColumn(px, x, rowBase, S, Y, shade, ys, prevShade, prevY);
-        S += dS;
-        Y += dY;
-    }
-}
-
-template <bool Four>
-void DrawWideRows(uint32_t *px, const int16_t *N, int32_t step, int32_t g)
-{
-    int cur = 1, prev = 0;
-    for (int32_t r = 0; r < 152; ++r) {
-        // With groups of four only the last row's lookahead (p + 101) can
-        // pass the table's end; other widths check every row.
-        if (Four && r < 151)
-            DrawWideRow<Four, false>(px, N, r, step, g, WaterRowShade[cur], WaterRowY[cur], WaterRowShade[prev],
-                                     WaterRowY[prev]);
-        else
-            DrawWideRow<Four, true>(px, N, r, step, g, WaterRowShade[cur], WaterRowY[cur], WaterRowShade[prev],
-                                    WaterRowY[prev]);
-        std::swap(cur, prev);
-    }
-}
-
-} // namespace
-
 void DrawWide(defZENTRIXPAGE *EffectGFXPage)
 {
     const int16_t *N = NewestTable();
@@ -325,13 +226,50 @@ void DrawWide(defZENTRIXPAGE *EffectGFXPage)
     uint32_t *px = static_cast<uint32_t *>(EffectGFXPage->pPageData);
     std::memset(WaterRowShade, 0, sizeof WaterRowShade);
     std::memset(WaterRowY, 0, sizeof WaterRowY);
-    // WaterWidth is 100: groups of exactly four screen columns.
-    const int32_t step = int32_t(102400 / std::max(1L, WaterWidth));
-    const int32_t g = std::max(1, step >> 8);
-    if (step == 1024)
-        DrawWideRows<true>(px, N, step, g);
-    else
-        DrawWideRows<false>(px, N, step, g);
+    const long step = 102400 / std::max(1L, WaterWidth);
+    const long g = std::max(1L, step >> 8);
+    // The last row's lookahead reaches two cells past the table: read as flat.
+    auto height = [N](long p) -> long { return p >= 0 && p < WaterGridCells ? N[p] : 0; };
+    int cur = 1, prev = 0;
+    for (long r = 0; r < 152; ++r) {
+        long *shade = WaterRowShade[cur], *prevShade = WaterRowShade[prev];
+        long *ys = WaterRowY[cur], *prevY = WaterRowY[prev];
+        long p = (r + 1) * 100 + 1;
+        long T = 256, Ty = 0, a = 0, s = 0;
+        long S = 0, Y = 0, dS = 0, dY = 0;
+        for (long x = 0; x < 400; ++x) {
+            if (x >= s) {
+                a += step;
+                s = a >> 8;
+                S = T;
+                Y = Ty;
+                T = std::clamp((height(p + 101) - height(p - 101) + 4 * r + 64) * 64, 256L, 65279L);
+                dS = (T - S) / g;
+                Ty = height(p) * 16;
+                dY = (Ty - Y) / g;
+                ++p;
+            }
+            shade[x] = S;
+            ys[x] = Y >> 8;
+            const long n = ys[x] - prevY[x] + 2;
+            const long q = prevY[x] * 400 + r * 800 + x;
+            const long from = prevShade[x];
+            if (n > 2) {
+                const long ds = (S - from) / n;
+                // Only the part of the span that lies on the page is walked.
+                const long k0 = q < 0 ? (-q + 399) / 400 : 0;
+                const long k1 = q < PagePixels ? std::min(n - 1, (PagePixels - 1 - q) / 400) : -1;
+                long sh = from + k0 * ds;
+                for (long k = k0; k <= k1; ++k, sh += ds) Plot(px, q + k * 400, WaterPalette[(sh >> 8) & 255]);
+            } else if (n > 0) {
+                Plot(px, q, WaterPalette[(from >> 8) & 255]);
+                if (n == 2) Plot(px, q + 400, WaterPalette[((from + ((S - from) >> 1)) >> 8) & 255]);
+            }
+            S += dS;
+            Y += dY;
+        }
+        std::swap(cur, prev);
+    }
 }
 
 void HandleWaterMessage(HWND, unsigned uMessage, WPARAM wParam, LPARAM)
