@@ -96,6 +96,8 @@ void ComposeFrame(const FrameSlot &slot, uint32_t *screen, int sw, int sh)
         return;
     const int y0 = std::max(slot.DstY, 0), y1 = std::min(slot.DstY + slot.DstH, sh);
     const int x0 = std::max(slot.DstX, 0), x1 = std::min(slot.DstX + slot.DstW, sw);
+    if (x1 <= x0)
+        return; // wholly beside the screen: nothing to copy
     for (int y = y0; y < y1; y++) {
         const int sy = static_cast<int>(static_cast<int64_t>(y - slot.DstY) * slot.H / slot.DstH);
         const uint32_t *in = slot.Pixels.data() + static_cast<size_t>(sy) * slot.W;

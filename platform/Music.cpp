@@ -21,6 +21,7 @@
 struct FMUSIC_MODULE {
     openmpt_module *Mod;
     int NumOrders;
+    bool Quiet = false; // set up for samples nobody hears
 };
 
 namespace {
@@ -113,7 +114,16 @@ Mark CurrentMarkLocked(FMUSIC_MODULE *mod)
 // frames rendered; fewer at the end of the song.
 int RenderLocked(int16_t *out, int frames, double startMs)
 {
-    static int16_t scratch[kPiece * 2];
+    // Samples nobody hears (headless) are mixed as cheaply as the library
+    // allows: one channel of floats (no dither), nearest-neighbour
+    // resampling, no volume ramps. None of that moves the song's position:
+    // every row still starts at the same sample.
+    static float quiet[kPiece];
+    if (!out && !gSong->Quiet) {
+        openmpt_module_set_render_param(gSong->Mod, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);
+        openmpt_module_set_render_param(gSong->Mod, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);
+        gSong->Quiet = true;
+    }
     int done = 0;
     while (done < frames && !gEnded) {
         const int n = std::min(kPiece, frames - done);
@@ -122,8 +132,8 @@ int RenderLocked(int16_t *out, int frames, double startMs)
         m.Row = openmpt_module_get_current_row(gSong->Mod);
         m.Seconds = openmpt_module_get_position_seconds(gSong->Mod);
         m.HeardAt = startMs + done * 1000.0 / gRate;
-        int16_t *dest = out ? out + done * 2 : scratch;
-        const size_t got = openmpt_module_read_interleaved_stereo(gSong->Mod, gRate, n, dest);
+        const size_t got = out ? openmpt_module_read_interleaved_stereo(gSong->Mod, gRate, n, out + done * 2)
+                               : openmpt_module_read_float_mono(gSong->Mod, gRate, n, quiet);
         if (got == 0) {
             gEnded = true; // the position stays at the last one heard
             break;

@@ -248,7 +248,7 @@ TEST_F(Sequencer, DispatcherScenes)
     EXPECT_EQ(fake::PresentPages.size(), 3u);
 }
 
-TEST(SceneBench, MedianAndWorstByScene)
+TEST(SceneBench, MedianAndWorstBySceneAndTheWholeRun)
 {
     ResetSceneBench();
     for (double ms : {1.0, 2.0, 3.0, 4.0, 100.0})
@@ -276,6 +276,16 @@ TEST(SceneBench, MedianAndWorstByScene)
     EXPECT_EQ(scene, 12);
     EXPECT_EQ(frames, 1);
     EXPECT_DOUBLE_EQ(median, 250.0);
+    // The whole run: every counted frame, their drawing time and its rate.
+    std::getline(in, line);
+    char all[8] = {};
+    double total = 0, fps = 0;
+    ASSERT_EQ(std::sscanf(line.c_str(), "%7s %ld - - drawing %lf ms in all, %lf", all, &frames, &total, &fps), 4)
+        << text;
+    EXPECT_STREQ(all, "all");
+    EXPECT_EQ(frames, 6);
+    EXPECT_NEAR(total, 360.0, 0.05);
+    EXPECT_NEAR(fps, 6000.0 / 360.0, 0.5);
     EXPECT_FALSE(std::getline(in, line));
     ResetSceneBench();
 }

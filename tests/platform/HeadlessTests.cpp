@@ -72,6 +72,34 @@ TEST_F(Headless, FramesReachTheHookAsTheScreenShowsThem)
     EXPECT_EQ(got.Screen[(86 + 300) * 640 + 519], 0u);
 }
 
+TEST_F(Headless, UnscaledFramesCopiedOnceShowAsTheGeneralComposition)
+{
+    // 32-bit frames at their own size skip the slot; every placement, also
+    // partly or wholly off the screen, must show what the slot path shows.
+    Captured got;
+    PlatSetFrameHook(Capture, &got);
+    PlatEmulateDisplayMode(512, 384);
+    std::vector<uint32_t> page(400 * 308);
+    for (size_t i = 0; i < page.size(); i++)
+        page[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
+    const int places[][6] = {{0, 0, 400, 300, 0, 0},      {0, 4, 400, 300, 56, 42},  {10, 0, 380, 308, -30, -9},
+                             {0, 0, 400, 308, 300, 200}, {0, 0, 400, 300, 600, 0}, {0, 0, 400, 300, -400, 50},
+                             {5, 7, 100, 50, 0, 334}};
+    for (const auto &p : places) {
+        const PlatPresentation f{page.data(), 400, 308, 32, p[0], p[1], p[2], p[3], p[4], p[5], p[2], p[3]};
+        got.Screen.assign(512 * 384, 0xDEADBEEFu);
+        PlatPresent(f);
+        PlatPresentation clipped = f;
+        ASSERT_TRUE(ClipPresentation(&clipped));
+        FrameSlot slot;
+        CopyToSlot(slot, clipped);
+        std::vector<uint32_t> want(512 * 384, 0x12345678u);
+        ComposeFrame(slot, want.data(), 512, 384);
+        ASSERT_EQ(got.W, 512);
+        EXPECT_EQ(got.Screen, want) << "at " << p[4] << ", " << p[5];
+    }
+}
+
 TEST_F(Headless, TheVirtualClockMovesOnlyWhenWaitedFor)
 {
     const uint32_t start = timeGetTime();

@@ -5,10 +5,13 @@
 #include "zentrix.h"
 
 #include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <vector>
 #include <string>
 
 #include <unistd.h>
@@ -63,6 +66,38 @@ TEST_F(MusicClock, PositionFollowsTheVirtualClock)
     const int here = Position();
     EXPECT_EQ(Position(), here);
     EXPECT_FALSE(FMUSIC_HasEnded(song));
+}
+
+TEST_F(MusicClock, CheapHeadlessMixingKeepsEveryRowOnItsSample)
+{
+    // The headless clock mixes samples nobody hears at the lowest quality;
+    // the song's position after each frame must be where full-quality
+    // stereo mixing of the same number of samples puts it.
+    char path[4096];
+    ASSERT_TRUE(ZentrixResolvePath("Data\\Kestrun.it", path, sizeof(path)));
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    openmpt_module *full = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr,
+                                                              nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(full, nullptr);
+    std::vector<int16_t> sink(2 * 44100);
+    FMUSIC_PlaySong(song);
+    const uint32_t start = timeGetTime();
+    int64_t mixed = 0, rows = 0, lastRow = -1;
+    for (uint32_t ms = 34; ms <= 100000; ms += 34) {
+        WaitForClock(start + ms);
+        const int64_t due = int64_t(timeGetTime() - start) * 44100 / 1000;
+        while (mixed < due)
+            mixed += int64_t(openmpt_module_read_interleaved_stereo(
+                full, 44100, size_t(std::min<int64_t>(due - mixed, 44100)), sink.data()));
+        const int order = FMUSIC_GetOrder(song), row = FMUSIC_GetRow(song);
+        ASSERT_EQ(order, openmpt_module_get_current_order(full)) << "at " << ms << " ms";
+        ASSERT_EQ(row, openmpt_module_get_current_row(full)) << "at " << ms << " ms";
+        rows += order * 100 + row != lastRow;
+        lastRow = order * 100 + row;
+    }
+    openmpt_module_destroy(full);
+    EXPECT_GT(rows, 700); // the rows went by, 0.12 s each
 }
 
 TEST_F(MusicClock, JumpsAreHeardAtOnceAndPastTheEndAreIgnored)

@@ -88,6 +88,13 @@ TEST(Tints, Sse2PathsMatchPortableLoops)
         zentrix::AddRowScalar(a.data(), other.data(), n);
         zentrix::AddRowSse2(b.data(), other.data(), n);
         ASSERT_EQ(a, b);
+#if ZENTRIX_HAVE_AVX2_PATH
+        if (zentrix::CpuHasAvx2()) {
+            b = base;
+            zentrix::AddRowAvx2(b.data(), other.data(), n);
+            ASSERT_EQ(a, b);
+        }
+#endif
     }
 }
 #endif

@@ -263,18 +263,24 @@ TEST(RasterProperties, SimdAndScalarAgreeAndTexturesStayInside) {
     Textures tex(rng);
     for (const Prim &p : Prims())
         for (int round = 0; round < 40; ++round) {
-            Canvas a(kW, kH, 32), b(kW, kH, 32);
+            // a: AVX2 where the processor has it, c: SSE2, b: scalar.
+            Canvas a(kW, kH, 32), b(kW, kH, 32), c(kW, kH, 32);
             FillRandom(a.page, rng);
             FillRandom(a.src, rng);
-            std::memcpy(b.page.page.pPageData, a.page.page.pPageData, a.page.Count() * 4);
-            std::memcpy(b.src.page.pPageData, a.src.page.pPageData, a.src.Count() * 4);
+            for (Canvas *o : {&b, &c}) {
+                std::memcpy(o->page.page.pPageData, a.page.page.pPageData, a.page.Count() * 4);
+                std::memcpy(o->src.page.pPageData, a.src.page.pPageData, a.src.Count() * 4);
+            }
             const Args args = RandomArgs(rng, true, p.smoothSource);
-            ZentrixUseSimd(1);
+            const int was = ZentrixUseSimd(2);
             p.draw(args, Target{&a.page.page, &a.src.page, tex.t32, a.depth.data(), 0, 0});
+            ZentrixUseSimd(1);
+            p.draw(args, Target{&c.page.page, &c.src.page, tex.t32, c.depth.data(), 0, 0});
             ZentrixUseSimd(0);
             p.draw(args, Target{&b.page.page, &b.src.page, tex.t32, b.depth.data(), 0, 0});
-            ZentrixUseSimd(1);
+            ZentrixUseSimd(was);
             ASSERT_EQ(Snapshot(a.page), Snapshot(b.page)) << p.name << " round " << round;
+            ASSERT_EQ(Snapshot(c.page), Snapshot(b.page)) << p.name << " round " << round;
             // No texel from the marked margin around the texture was drawn.
             const bool copies = p.name.rfind("Texture", 0) == 0 || p.name.rfind("AddTexture", 0) == 0;
             if (copies && p.name.find("LS") == std::string::npos) {

@@ -259,19 +259,23 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
     std::mt19937 rng(7);
     auto tex = RandomTexture32(rng, 32, 32);
     for (int round = 0; round < 900; ++round) {
-        TestPage a(64, 8, 32), b(64, 8, 32), src(64, 8, 32);
+        // a: AVX2 where the processor has it, c: SSE2, b: scalar.
+        TestPage a(64, 8, 32), b(64, 8, 32), c(64, 8, 32), src(64, 8, 32);
         FillRandom(src, rng);
         FillRandom(a, rng);
         std::memcpy(b.page.pPageData, a.page.pPageData, a.Count() * 4);
+        std::memcpy(c.page.pPageData, a.page.pPageData, a.Count() * 4);
         const int x1 = Rand(rng, -20, 80), x2 = Rand(rng, -20, 80), y = Rand(rng, 0, 7);
         const int32_t u1 = Rand(rng, 0, 31 << 16), v1 = Rand(rng, 0, 7 << 16), u2 = Rand(rng, 0, 31 << 16),
-                      v2 = Rand(rng, 0, 7 << 16);  // rows 0-7: inside the page when it is its own texture
+                      v2r = Rand(rng, 0, 7 << 16);  // rows 0-7: inside the page when it is its own texture
+        const int32_t v2 = round % 4 == 1 ? v1 : v2r;  // V constant: spans along one texture row
         const int32_t r1 = Rand(rng, -(1 << 24), 1 << 25), r2 = Rand(rng, -(1 << 24), 1 << 25);
         const int F = Rand(rng, -300, 300), L = Rand(rng, 0, 64), kind = round % 9;
         const bool self = round % 5 == 0;
-        for (int simd = 0; simd < 2; ++simd) {
+        const int was = ZentrixUseSimd(2);
+        for (int simd = 0; simd < 3; ++simd) {
             ZentrixUseSimd(simd);
-            defZENTRIXPAGE *pg = simd ? &a.page : &b.page;
+            defZENTRIXPAGE *pg = simd == 2 ? &a.page : simd == 1 ? &c.page : &b.page;
             const void *t = self ? pg->pPageData : tex.data();
             const int32_t tw = self ? 64 : 32;
             const defZENTRIXPAGE *s = self ? pg : &src.page;
@@ -289,8 +293,9 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
             default: HOfsLineSmooth32(x1, u1 / 2, v1, x2, u2 / 2, v2, y, s, pg); break;
             }
         }
-        ZentrixUseSimd(1);
+        ZentrixUseSimd(was);
         auto sa = Snapshot(a), sb = Snapshot(b);
+        ASSERT_EQ(Snapshot(c), sb) << "kind " << kind << " round " << round;
         for (size_t i = 0; i < sa.size(); ++i)
             ASSERT_EQ(sa[i], sb[i]) << "kind " << kind << " round " << round << " pixel " << i << " x1 " << x1 << " x2 " << x2
                                     << " y " << y << " self " << self << " L " << L;

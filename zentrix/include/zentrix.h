@@ -272,8 +272,10 @@ ZENTRIX_API void HOfsLineSmoothLS32(int32_t x1, fixed16_t sx1, fixed16_t sy1, fi
                                     int32_t x2, fixed16_t sx2, fixed16_t sy2, fixed16_t r2, fixed16_t g2, fixed16_t b2,
                                     int32_t y, const defZENTRIXPAGE *Source, defZENTRIXPAGE *page);
 
-/* Selects the SSE2 loops (1, the default where the processor has them) or
-   the portable scalar loops (0) of the spans; both draw the same pixels.
+/* Selects the loops of the spans: 2 the AVX2 loops of the textured spans
+   with SSE2 elsewhere (the default where the processor has AVX2; without
+   it, 2 means 1), 1 the SSE2 loops (the default where the processor has
+   only those), 0 the portable scalar loops. All draw the same pixels.
    Returns the previous setting. For tests and benchmarks. */
 ZENTRIX_API int32_t ZentrixUseSimd(int32_t Enable);
 

@@ -36,6 +36,9 @@ inline uint32_t StepOf(uint32_t diff, int64_t count) {
 
 // Whether the span routines may take their SSE2 loops (set by ZentrixUseSimd).
 extern std::atomic<bool> g_SpanSimd;
+// Whether the textured spans may take their AVX2 loops (processor has AVX2
+// and ZentrixUseSimd(2), the default there).
+extern std::atomic<bool> g_SpanAvx2;
 
 inline bool Is16(const defZENTRIXPAGE *p) { return p->BPP == 0 || p->BPP == 16; }
 inline bool Is32(const defZENTRIXPAGE *p) { return p->BPP == 32; }

@@ -9,6 +9,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__SSE2__) && defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define ZX_AVX2_PATH 1  // AVX2 loops compiled beside SSE2, chosen at run time
+#endif
 
 namespace zx {
 
@@ -17,6 +21,20 @@ std::atomic<bool> g_SpanSimd{true};
 #else
 std::atomic<bool> g_SpanSimd{false};
 #endif
+
+namespace {
+bool CpuHasAvx2() {
+#if defined(ZX_AVX2_PATH)
+    __builtin_cpu_init();  // may run before the processor check's own start-up
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+}  // namespace
+
+// Whether the textured spans may take their AVX2 loops (on top of SSE2).
+std::atomic<bool> g_SpanAvx2{CpuHasAvx2()};
 
 namespace {
 
@@ -110,19 +128,119 @@ inline __m128i Gather4(const uint32_t *t, uint32_t u, uint32_t su, uint32_t v, u
     const uint32_t t3 = t[TexelIndex(u + 3 * su, v + 3 * sv, w)];
     return _mm_set_epi32(int(t3), int(t2), int(t1), int(t0));
 }
+#if defined(ZX_AVX2_PATH)
+// Eight texels a step with one gather. The lane indices are
+// (V >> 16) * w + (U >> 16) in wrapping 32-bit arithmetic, as TexelIndex
+// computes them, and the gather sign-extends them as t[index] does.
+// Row: V is constant and the indices do not wrap, so t already points at
+// the texture row and the index is U >> 16.
+template <bool Add, bool Row>
+__attribute__((target("avx2"))) void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
+                                                     uint32_t su, uint32_t v, uint32_t sv) {
+    const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
+    const __m256i sU = _mm256_set1_epi32(int(su * 8)), sV = _mm256_set1_epi32(int(sv * 8)),
+                  W = _mm256_set1_epi32(w);
+    const int *base = reinterpret_cast<const int *>(t);
+    const size_t blocks = n / 8;
+    for (size_t b = 0; b < blocks; ++b, p += 8) {
+        __m256i idx = _mm256_srai_epi32(U, 16);
+        if (!Row) idx = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(V, 16), W), idx);
+        __m256i c = _mm256_i32gather_epi32(base, idx, 4);
+        if (Add) c = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), c);
+        U = _mm256_add_epi32(U, sU);
+        V = _mm256_add_epi32(V, sV);
+    }
+    u += su * uint32_t(blocks * 8);
+    v += sv * uint32_t(blocks * 8);
+    for (n -= blocks * 8; n; --n, ++p, u += su, v += sv) {
+        const uint32_t c = Row ? t[IntPart(u)] : t[TexelIndex(u, v, w)];
+        *p = Add ? AddSat8x4(*p, c) : c;
+    }
+}
+#endif
+
+#if defined(ZX_AVX2_PATH)
+// A span along one texture row at a magnification (0 <= su <= 1.0): eight
+// pixels read texels i0 .. i0 + 7 at most, so one load of eight texels and
+// a permute give them. Blocks whose load would pass the span's last texel
+// are left to the per-texel loop, so no texel beyond those is read.
+template <bool Add>
+__attribute__((target("avx2"))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
+    const int32_t last = IntPart(u + su * uint32_t(n - 1));
+    const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
+    const __m256i sU = _mm256_set1_epi32(int(su * 8));
+    for (; n >= 8; n -= 8, p += 8, u += su * 8) {
+        const int32_t i0 = IntPart(u);
+        if (i0 + 7 > last) break;
+        const __m256i d = _mm256_sub_epi32(_mm256_srai_epi32(U, 16), _mm256_set1_epi32(i0));
+        __m256i c = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0)), d);
+        if (Add) c = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), c);
+        U = _mm256_add_epi32(U, sU);
+    }
+    for (; n; --n, ++p, u += su) *p = Add ? AddSat8x4(*p, t[IntPart(u)]) : t[IntPart(u)];
+}
+#endif
+
 // The vector loop of the 32-bit textured spans: four texels a step from
 // get4(u, v), one at a time from get1(u, v) for the tail, stored as they are
 // or added with saturation. Returns false (per-pixel loop) when the texels
 // read may be pixels this span writes.
-template <bool Add, class Get4, class Get1>
+// Raw: the texels are drawn as they are (get1 is a plain fetch), so a span
+// along one texture row (V constant: zooms, unrotated quads) can find the
+// row once and fetch row[U >> 16]. Its indices must not wrap in 32 bits,
+// as the general loop's would.
+template <bool Add, bool Raw = false, class Get4, class Get1>
 inline bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t left, int32_t right, const Vals<2> &v,
                           const Vals<2> &s, Get4 get4, Get1 get1) {
+    // Short spans (small triangles) are quicker in the per-pixel loop.
+    if (right - left < 12) return false;
     int64_t lo, hi;
     IndexBounds(v[0], s[0], v[1], s[1], uint32_t(right - left), w, lo, hi);
     if (MayOverlap(tex, lo, hi, row, left, right)) return false;
     uint32_t *p = row + left;
     size_t n = size_t(right - left) + 1;
     uint32_t u = v[0], vv = v[1];
+    // Along one row, U must not wrap either, so that the bounds hold.
+    const int64_t uEnd = int64_t(Signed(u)) + int64_t(Signed(s[0])) * int64_t(n - 1);
+    const bool alongRow = s[1] == 0 && lo >= INT32_MIN && hi <= INT32_MAX && uEnd >= INT32_MIN && uEnd <= INT32_MAX;
+#if defined(ZX_AVX2_PATH)
+    if (Raw && n >= 16 && g_SpanAvx2.load(std::memory_order_relaxed)) {
+        const uint32_t *t = static_cast<const uint32_t *>(tex);
+        if (alongRow && s[0] <= 0x10000u)
+            ZoomRowAvx2<Add>(t + int64_t(IntPart(vv)) * w, p, n, u, s[0]);
+        else if (!alongRow)
+            TexturedRunAvx2<Add, false>(t, w, p, n, u, s[0], vv, s[1]);
+        else
+            TexturedRunAvx2<Add, true>(t + int64_t(IntPart(vv)) * w, w, p, n, u, s[0], vv, 0);
+        return true;
+    }
+#endif
+    if (Raw && alongRow) {
+        const uint32_t *t = static_cast<const uint32_t *>(tex) + int64_t(IntPart(vv)) * w;
+        const uint32_t su = s[0];
+        for (; n >= 4; n -= 4, p += 4) {
+            const uint32_t t0 = t[IntPart(u)], t1 = t[IntPart(u + su)], t2 = t[IntPart(u + 2 * su)],
+                           t3 = t[IntPart(u + 3 * su)];
+            u += 4 * su;
+            if (Add) {
+                const __m128i c = _mm_set_epi32(int(t3), int(t2), int(t1), int(t0));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(p),
+                                 _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), c));
+            } else {
+                p[0] = t0;
+                p[1] = t1;
+                p[2] = t2;
+                p[3] = t3;
+            }
+        }
+        for (; n; --n, ++p, u += su) *p = Add ? AddSat8x4(*p, t[IntPart(u)]) : t[IntPart(u)];
+        return true;
+    }
     for (; n >= 4; n -= 4, p += 4, u += 4 * s[0], vv += 4 * s[1]) {
         __m128i c = get4(u, vv);
         if (Add) c = _mm_adds_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), c);
@@ -263,7 +381,7 @@ struct Texture32 {
     // Four texels a step, without the cache's compare and branch.
     bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
         const uint32_t *t = c.tex;
-        return TexturedRun32<false>(
+        return TexturedRun32<false, true>(
             t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
             [&](uint32_t u, uint32_t vv) { return t[TexelIndex(u, vv, w)]; });
     }
@@ -373,7 +491,7 @@ struct AddTexture32 {
 #if defined(__SSE2__)
     bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
         const uint32_t *t = c.tex;
-        return TexturedRun32<true>(
+        return TexturedRun32<true, true>(
             t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
             [&](uint32_t u, uint32_t vv) { return t[TexelIndex(u, vv, w)]; });
     }
@@ -702,9 +820,10 @@ using namespace zx;
 extern "C" {
 
 ZENTRIX_API int32_t ZentrixUseSimd(int32_t Enable) {
-    const int32_t was = g_SpanSimd.load() ? 1 : 0;
+    const int32_t was = g_SpanSimd.load() ? (g_SpanAvx2.load() ? 2 : 1) : 0;
 #if defined(__SSE2__)
     g_SpanSimd.store(Enable != 0);
+    g_SpanAvx2.store(Enable >= 2 && CpuHasAvx2());
 #else
     (void)Enable;
 #endif
