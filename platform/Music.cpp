@@ -114,15 +114,19 @@ Mark CurrentMarkLocked(FMUSIC_MODULE *mod)
 // frames rendered; fewer at the end of the song.
 int RenderLocked(int16_t *out, int frames, double startMs)
 {
-    // Samples nobody hears (headless) are mixed as cheaply as the library
-    // allows: one channel of floats (no dither), nearest-neighbour
-    // resampling, no volume ramps. None of that moves the song's position:
-    // every row still starts at the same sample.
+    // Samples nobody hears (headless, not recording) are mixed as cheaply as
+    // the library allows: one channel of floats (no dither), nearest-
+    // neighbour resampling, no volume ramps. None of that moves the song's
+    // position: every row still starts at the same sample. Samples that are
+    // heard or recorded get the library's full quality back.
     static float quiet[kPiece];
-    if (!out && !gSong->Quiet) {
-        openmpt_module_set_render_param(gSong->Mod, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 1);
-        openmpt_module_set_render_param(gSong->Mod, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);
-        gSong->Quiet = true;
+    static int16_t scratch[kPiece * 2];
+    const bool unheard = !out && !gAudioHook;
+    if (unheard != gSong->Quiet) {
+        openmpt_module_set_render_param(gSong->Mod, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH,
+                                        unheard ? 1 : 0);
+        openmpt_module_set_render_param(gSong->Mod, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, unheard ? 0 : -1);
+        gSong->Quiet = unheard;
     }
     int done = 0;
     while (done < frames && !gEnded) {
@@ -132,8 +136,9 @@ int RenderLocked(int16_t *out, int frames, double startMs)
         m.Row = openmpt_module_get_current_row(gSong->Mod);
         m.Seconds = openmpt_module_get_position_seconds(gSong->Mod);
         m.HeardAt = startMs + done * 1000.0 / gRate;
-        const size_t got = out ? openmpt_module_read_interleaved_stereo(gSong->Mod, gRate, n, out + done * 2)
-                               : openmpt_module_read_float_mono(gSong->Mod, gRate, n, quiet);
+        int16_t *dest = out ? out + done * 2 : scratch;
+        const size_t got = unheard ? openmpt_module_read_float_mono(gSong->Mod, gRate, n, quiet)
+                                   : openmpt_module_read_interleaved_stereo(gSong->Mod, gRate, n, dest);
         if (got == 0) {
             gEnded = true; // the position stays at the last one heard
             break;
