@@ -4,6 +4,8 @@
 // recorded with its sound track.
 #include "zentrix.h"
 
+#include "RunProgram.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -21,33 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int Status;
-    std::string Output; // stdout and stderr
-};
-
-Outcome Start(const std::string &command)
-{
-    Outcome r{-1, ""};
-    std::FILE *p = popen((command + " 2>&1").c_str(), "r");
-    if (!p)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
-        r.Output.append(buffer, n);
-    const int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-fs::path TempFolder(const char *name)
-{
-    const fs::path dir = fs::path(::testing::TempDir()) / (std::string(name) + "-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+using e2e::Outcome;
+using e2e::RunCommand;
+using e2e::ScratchFolder;
 
 // Reads the 8-bit RGB, unfiltered PNG files the program writes into
 // 0x00RRGGBB pixels. False when the file is not one of those.
@@ -95,8 +73,8 @@ const std::string kExe = VELTRANE_EXE;
 
 TEST(EndToEnd, TheTestCardShowsRowsZeroTo299)
 {
-    const fs::path dir = TempFolder("e2e-card");
-    const Outcome r = Start(kExe + " --headless --frames " + dir.string() + " --at 0:00 /TEST");
+    const fs::path dir = ScratchFolder("e2e-card");
+    const Outcome r = RunCommand(kExe + " --headless --frames " + dir.string() + " --at 0:00 /TEST");
     ASSERT_EQ(r.Status, 0) << r.Output;
     int w = 0, h = 0;
     std::vector<uint32_t> shown;
@@ -122,28 +100,28 @@ TEST(EndToEnd, TheTestCardShowsRowsZeroTo299)
 TEST(EndToEnd, AMissingDataFolderIsExplained)
 {
     // The program copied somewhere without Data beside it.
-    const fs::path dir = TempFolder("e2e-nodata");
+    const fs::path dir = ScratchFolder("e2e-nodata");
     fs::copy_file(kExe, dir / "veltrane");
     const fs::path lib = ZENTRIX_LIB;
     for (const auto &e : fs::directory_iterator(lib.parent_path()))
         if (e.path().filename().string().rfind("libzentrix.so", 0) == 0)
             fs::copy_file(fs::canonical(e.path()), dir / e.path().filename());
-    Outcome r = Start((dir / "veltrane").string() + " --headless");
+    Outcome r = RunCommand((dir / "veltrane").string() + " --headless");
     EXPECT_NE(r.Status, 0);
     EXPECT_NE(r.Output.find("data folder is missing"), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find((dir / "Data").string()), std::string::npos) << r.Output;
     EXPECT_EQ(std::count(r.Output.begin(), r.Output.end(), '\n'), 1) << r.Output;
 
-    r = Start(kExe + " --headless --data /nonexistent/Data");
+    r = RunCommand(kExe + " --headless --data /nonexistent/Data");
     EXPECT_NE(r.Status, 0);
     EXPECT_NE(r.Output.find("/nonexistent/Data"), std::string::npos) << r.Output;
 }
 
 TEST(EndToEnd, AMissingSongShowsTheLibraryErrorAndFails)
 {
-    const fs::path data = TempFolder("e2e-nosong") / "Data";
+    const fs::path data = ScratchFolder("e2e-nosong") / "Data";
     fs::create_directories(data);
-    const Outcome r = Start(kExe + " --headless --data " + data.string());
+    const Outcome r = RunCommand(kExe + " --headless --data " + data.string());
     EXPECT_EQ(r.Status, 1) << r.Output;
     EXPECT_EQ(r.Output.rfind("veltrane: ", 0), 0u) << r.Output;
     EXPECT_NE(r.Output.find("Kestrun.it"), std::string::npos) << r.Output;
@@ -152,16 +130,16 @@ TEST(EndToEnd, AMissingSongShowsTheLibraryErrorAndFails)
 
 TEST(EndToEnd, BadOptionsAndNoDisplayAreRefused)
 {
-    Outcome r = Start(kExe + " --bogus");
+    Outcome r = RunCommand(kExe + " --bogus");
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Output.find("unknown option --bogus"), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find("usage:"), std::string::npos);
 
-    r = Start("env -u DISPLAY -u WAYLAND_DISPLAY " + kExe);
+    r = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + kExe);
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Output.find("--record"), std::string::npos) << r.Output;
 
-    r = Start(kExe + " --help");
+    r = RunCommand(kExe + " --help");
     EXPECT_EQ(r.Status, 0);
     EXPECT_NE(r.Output.find("--frames DIR"), std::string::npos);
 }
@@ -169,8 +147,8 @@ TEST(EndToEnd, BadOptionsAndNoDisplayAreRefused)
 TEST(EndToEnd, PositionsNeverReachedAreReported)
 {
     // The test picture jumps to order 60, so 61:00 comes and 99:00 never does.
-    const fs::path dir = TempFolder("e2e-never");
-    const Outcome r = Start(kExe + " --headless --frames " + dir.string() + " --at 61:00,99:00 /TEST");
+    const fs::path dir = ScratchFolder("e2e-never");
+    const Outcome r = RunCommand(kExe + " --headless --frames " + dir.string() + " --at 61:00,99:00 /TEST");
     EXPECT_EQ(r.Status, 1) << r.Output;
     EXPECT_TRUE(fs::exists(dir / "61-00.png"));
     EXPECT_NE(r.Output.find("never reached 99:00"), std::string::npos) << r.Output;
@@ -178,16 +156,16 @@ TEST(EndToEnd, PositionsNeverReachedAreReported)
 
 TEST(EndToEnd, ARecordingHasPictureAndSound)
 {
-    if (Start("ffprobe -version").Status != 0)
+    if (RunCommand("ffprobe -version").Status != 0)
         GTEST_SKIP() << "ffmpeg is not installed";
-    const fs::path dir = TempFolder("e2e-record");
+    const fs::path dir = ScratchFolder("e2e-record");
     const fs::path video = dir / "sub" / "card.mp4";
-    const Outcome r = Start(kExe + " --record " + video.string() + " /TEST");
+    const Outcome r = RunCommand(kExe + " --record " + video.string() + " /TEST");
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_NE(r.Output.find("recording ["), std::string::npos);
     // The sound track is kept beside the video only when asked (--wav).
     EXPECT_FALSE(fs::exists(dir / "sub" / "card.wav"));
-    const Outcome probe = Start("ffprobe -v error -show_entries stream=codec_type,width,height,duration -of csv=p=0 " +
+    const Outcome probe = RunCommand("ffprobe -v error -show_entries stream=codec_type,width,height,duration -of csv=p=0 " +
                             video.string());
     ASSERT_EQ(probe.Status, 0) << probe.Output;
     EXPECT_NE(probe.Output.find("video,400,300"), std::string::npos) << probe.Output;

@@ -3,6 +3,8 @@
 // same zero; the same sound twice; bad outputs refused in one line before any
 // work; SIGINT/SIGTERM stop the run with a valid partial file and no encoder
 // left behind; data files that are FIFOs or devices do not hang start-up.
+#include "RunProgram.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,35 +28,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using e2e::Outcome;
+using e2e::RunCommand;
+using e2e::ScratchFolder;
+
 const std::string kExe = VELTRANE_EXE;
-
-struct Outcome {
-    int Status;
-    std::string Output;
-};
-
-Outcome Shell(const std::string &command)
-{
-    Outcome r{-1, ""};
-    std::FILE *p = popen((command + " 2>&1").c_str(), "r");
-    if (!p)
-        return r;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), p)) > 0)
-        r.Output.append(buffer, n);
-    const int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-fs::path Folder(const char *name)
-{
-    const fs::path dir = fs::path(::testing::TempDir()) / (std::string(name) + "-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
 
 std::string ReadAll(const fs::path &p)
 {
@@ -138,12 +116,12 @@ bool WaitForText(const fs::path &log, const std::string &text, int seconds)
 
 bool HaveFfmpeg()
 {
-    return Shell("ffmpeg -version").Status == 0 && Shell("ffprobe -version").Status == 0;
+    return RunCommand("ffmpeg -version").Status == 0 && RunCommand("ffprobe -version").Status == 0;
 }
 
 std::vector<double> FrameTimes(const fs::path &video)
 {
-    const Outcome r = Shell("ffprobe -v error -select_streams v -show_entries packet=pts_time -of csv=p=0 " +
+    const Outcome r = RunCommand("ffprobe -v error -select_streams v -show_entries packet=pts_time -of csv=p=0 " +
                           video.string());
     std::vector<double> t;
     std::stringstream s(r.Output);
@@ -156,7 +134,7 @@ std::vector<double> FrameTimes(const fs::path &video)
 
 double Probe(const fs::path &video, const char *stream, const char *entry)
 {
-    const Outcome r = Shell(std::string("ffprobe -v error -select_streams ") + stream + " -show_entries stream=" +
+    const Outcome r = RunCommand(std::string("ffprobe -v error -select_streams ") + stream + " -show_entries stream=" +
                           entry + " -of csv=p=0 " + video.string());
     return r.Output.empty() ? -1 : std::stod(r.Output);
 }
@@ -165,9 +143,9 @@ TEST(HeadlessRun, ARecordedPartHasEveryDrawnFrameOnceWithItsSound)
 {
     if (!HaveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
-    const fs::path dir = Folder("rec-part");
+    const fs::path dir = ScratchFolder("rec-part");
     const fs::path video = dir / "part.mp4", wav = dir / "part.wav";
-    const Outcome r = Shell(kExe + " --record " + video.string() + " --from 2:00 --to 3:00 --scale 3 --trace --wav " +
+    const Outcome r = RunCommand(kExe + " --record " + video.string() + " --from 2:00 --to 3:00 --scale 3 --trace --wav " +
                           wav.string());
     ASSERT_EQ(r.Status, 0) << r.Output;
     // The frames the timeline drew between 2:00 and 3:00, by its trace.
@@ -210,15 +188,15 @@ TEST(HeadlessRun, TheSameRecordingTwiceHasTheSameSound)
 {
     if (!HaveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
-    const fs::path dir = Folder("rec-twice");
+    const fs::path dir = ScratchFolder("rec-twice");
     std::string md5[2], wav[2];
     for (int i = 0; i < 2; i++) {
         const std::string n = std::to_string(i);
-        const Outcome r = Shell(kExe + " --record " + (dir / (n + ".mkv")).string() + " --from 10:00 --to 10:32 --wav " +
+        const Outcome r = RunCommand(kExe + " --record " + (dir / (n + ".mkv")).string() + " --from 10:00 --to 10:32 --wav " +
                               (dir / (n + ".wav")).string());
         ASSERT_EQ(r.Status, 0) << r.Output;
         wav[i] = ReadAll(dir / (n + ".wav"));
-        md5[i] = Shell("ffmpeg -v error -i " + (dir / (n + ".mkv")).string() + " -map 0:a -c copy -f md5 -").Output;
+        md5[i] = RunCommand("ffmpeg -v error -i " + (dir / (n + ".mkv")).string() + " -map 0:a -c copy -f md5 -").Output;
     }
     ASSERT_GT(wav[0].size(), 44u + 44100u);
     EXPECT_TRUE(wav[0] == wav[1]) << "the two sound tracks differ";
@@ -228,7 +206,7 @@ TEST(HeadlessRun, TheSameRecordingTwiceHasTheSameSound)
 
 TEST(HeadlessRun, BadOutputsAreRefusedInOneLineBeforeAnyWork)
 {
-    const fs::path dir = Folder("rec-bad");
+    const fs::path dir = ScratchFolder("rec-bad");
     fs::create_directories(dir / "folder.mp4");
     const std::string out = (dir / "x.mp4").string();
     const struct {
@@ -251,14 +229,14 @@ TEST(HeadlessRun, BadOutputsAreRefusedInOneLineBeforeAnyWork)
     };
     fs::create_symlink("/dev/full", dir / "full.mp4");
     for (const auto &c : cases) {
-        const Outcome r = Shell(kExe + " " + c.Args);
+        const Outcome r = RunCommand(kExe + " " + c.Args);
         EXPECT_EQ(r.Status, 1) << c.Args << "\n" << r.Output;
         const std::vector<std::string> said = Messages(r.Output);
         ASSERT_EQ(said.size(), 1u) << c.Args << "\n" << r.Output;
         EXPECT_EQ(said[0].rfind("veltrane: ", 0), 0u) << said[0];
         EXPECT_NE(said[0].find(c.Says), std::string::npos) << said[0];
     }
-    const Outcome r = Shell("env PATH=/nonexistent " + kExe + " --record " + out);
+    const Outcome r = RunCommand("env PATH=/nonexistent " + kExe + " --record " + out);
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Output.find("needs ffmpeg"), std::string::npos) << r.Output;
 
@@ -267,7 +245,7 @@ TEST(HeadlessRun, BadOutputsAreRefusedInOneLineBeforeAnyWork)
     fs::create_directories(fake);
     std::ofstream(fake / "ffmpeg") << "#!/bin/sh\necho \"Unknown encoder 'libx264'\" >&2\nexit 1\n";
     fs::permissions(fake / "ffmpeg", fs::perms::owner_all);
-    const Outcome f = Shell("env PATH=" + fake.string() + ":$PATH " + kExe + " --record " + out);
+    const Outcome f = RunCommand("env PATH=" + fake.string() + ":$PATH " + kExe + " --record " + out);
     EXPECT_EQ(f.Status, 1);
     EXPECT_EQ(Messages(f.Output), (std::vector<std::string>{"veltrane: ffmpeg failed: Unknown encoder 'libx264'"}))
         << f.Output;
@@ -280,7 +258,7 @@ TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
     if (!HaveFfmpeg())
         GTEST_SKIP() << "ffmpeg is not installed";
     for (int sig : {SIGINT, SIGTERM}) {
-        const fs::path dir = Folder(sig == SIGINT ? "rec-int" : "rec-term");
+        const fs::path dir = ScratchFolder(sig == SIGINT ? "rec-int" : "rec-term");
         const fs::path log = dir.parent_path() / (dir.filename().string() + ".log");
         const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
         ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
@@ -299,7 +277,7 @@ TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
     }
 
     // Killed outright: the encoder goes with the program.
-    const fs::path dir = Folder("rec-kill");
+    const fs::path dir = ScratchFolder("rec-kill");
     const fs::path log = dir.parent_path() / "rec-kill.log";
     const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
     ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
@@ -322,9 +300,9 @@ TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
 TEST(HeadlessRun, SignalsStopPicturesAndBenchToo)
 {
     for (const std::vector<std::string> &args :
-         {std::vector<std::string>{"--frames", Folder("sig-frames").string(), "--at", "50:00"},
+         {std::vector<std::string>{"--frames", ScratchFolder("sig-frames").string(), "--at", "50:00"},
           std::vector<std::string>{"--bench"}}) {
-        const fs::path log = Folder("sig-log") / "log";
+        const fs::path log = ScratchFolder("sig-log") / "log";
         const pid_t pid = Spawn(args, log);
         std::this_thread::sleep_for(std::chrono::milliseconds(2500));
         kill(pid, SIGTERM);
@@ -343,7 +321,7 @@ TEST(HeadlessRun, SignalsStopPicturesAndBenchToo)
 // through and the test picture is written.
 TEST(HeadlessRun, DataFilesThatAreNotRegularFilesDoNotHang)
 {
-    const fs::path data = Folder("fifo-data") / "Data";
+    const fs::path data = ScratchFolder("fifo-data") / "Data";
     fs::create_directories(data);
     for (const auto &e : fs::directory_iterator(VELTRANE_DATA_DIR))
         fs::create_symlink(fs::absolute(e.path()), data / e.path().filename());
@@ -354,7 +332,7 @@ TEST(HeadlessRun, DataFilesThatAreNotRegularFilesDoNotHang)
     fs::remove(data / "Flipper.pcx");
     fs::create_directories(data / "Flipper.pcx");
     const fs::path shots = data.parent_path() / "shots";
-    const Outcome r = Shell("timeout 60 " + kExe + " --data " + data.string() + " --frames " + shots.string() +
+    const Outcome r = RunCommand("timeout 60 " + kExe + " --data " + data.string() + " --frames " + shots.string() +
                           " --at 0:00 /TEST");
     EXPECT_EQ(r.Status, 0) << r.Output;
     EXPECT_TRUE(fs::exists(shots / "0-00.png"));
@@ -362,7 +340,7 @@ TEST(HeadlessRun, DataFilesThatAreNotRegularFilesDoNotHang)
     // The music itself a FIFO: its one message, and nothing after it.
     fs::remove(data / "Kestrun.it");
     ASSERT_EQ(mkfifo((data / "Kestrun.it").c_str(), 0600), 0);
-    const Outcome m = Shell("timeout 60 " + kExe + " --data " + data.string() + " --frames " + shots.string() +
+    const Outcome m = RunCommand("timeout 60 " + kExe + " --data " + data.string() + " --frames " + shots.string() +
                           " --at 1:00,2:00");
     EXPECT_EQ(m.Status, 1) << m.Output;
     const std::vector<std::string> said = Messages(m.Output);
