@@ -182,27 +182,10 @@ void CheckTargets(bool fromClock)
 
 // ---- Recording -------------------------------------------------------------
 
-void PutLE(std::FILE *f, uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        std::fputc(static_cast<int>((v >> (8 * i)) & 0xFF), f);
-}
-
+// A header for `frames` stereo frames, capped where a WAV's size field ends.
 void WriteWavHeader(std::FILE *f, uint64_t frames)
 {
-    const uint32_t data = static_cast<uint32_t>(std::min<uint64_t>(frames * 4, 0xFFFFFFFFu - 36));
-    std::fwrite("RIFF", 1, 4, f);
-    PutLE(f, 36 + data, 4);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    PutLE(f, 16, 4);
-    PutLE(f, 1, 2);         // PCM
-    PutLE(f, 2, 2);         // stereo
-    PutLE(f, kRate, 4);
-    PutLE(f, kRate * 4, 4); // bytes a second
-    PutLE(f, 4, 2);         // bytes a frame
-    PutLE(f, 16, 2);        // bits a sample
-    std::fwrite("data", 1, 4, f);
-    PutLE(f, data, 4);
+    ::WriteWavHeader(f, kRate, static_cast<uint32_t>(std::min<uint64_t>(frames * 4, 0xFFFFFFFFu - 36)));
 }
 
 // The music as it is rendered along the virtual clock, kept while recording.

@@ -499,21 +499,6 @@ void PutLE(std::FILE *f, uint32_t v, int bytes)
         std::fputc(static_cast<int>((v >> (8 * i)) & 0xFF), f);
 }
 
-void WriteWavHeader(std::FILE *f, int rate, uint32_t dataBytes)
-{
-    std::fwrite("RIFF", 1, 4, f);
-    PutLE(f, 36 + dataBytes, 4);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    PutLE(f, 16, 4);
-    PutLE(f, 1, 2);             // PCM
-    PutLE(f, 2, 2);             // stereo
-    PutLE(f, rate, 4);
-    PutLE(f, rate * 4, 4);      // bytes a second
-    PutLE(f, 4, 2);             // bytes a frame
-    PutLE(f, 16, 2);            // bits a sample
-    std::fwrite("data", 1, 4, f);
-    PutLE(f, dataBytes, 4);
-}
 
 } // namespace
 
@@ -575,4 +560,20 @@ bool MusicRenderWav(const char *moduleFile, const char *wavPath, int rate, int s
         return false;
     }
     return true;
+}
+
+void WriteWavHeader(std::FILE *f, int rate, uint32_t dataBytes)
+{
+    std::fwrite("RIFF", 1, 4, f);
+    PutLE(f, 36 + dataBytes, 4);
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    PutLE(f, 16, 4);
+    PutLE(f, 1, 2);             // PCM
+    PutLE(f, 2, 2);             // stereo
+    PutLE(f, rate, 4);
+    PutLE(f, rate * 4, 4);      // bytes a second
+    PutLE(f, 4, 2);             // bytes a frame
+    PutLE(f, 16, 2);            // bits a sample
+    std::fwrite("data", 1, 4, f);
+    PutLE(f, dataBytes, 4);
 }

@@ -9,6 +9,7 @@
 #include "WinTypes.h"
 
 #include <cstdint>
+#include <cstdio>
 
 // ---- Clock ---------------------------------------------------------------
 
@@ -207,6 +208,9 @@ bool EncoderAvailable();
 // the song has ended), so a recording gets exactly the sound that was played.
 typedef void (*PlatAudioHook)(const int16_t *samples, int frames, void *user);
 void PlatSetAudioHook(PlatAudioHook hook, void *user);
+// The 44-byte header of a 16-bit stereo PCM WAV file with dataBytes of
+// samples at rate frames a second.
+void WriteWavHeader(std::FILE *f, int rate, uint32_t dataBytes);
 // Seconds from the start of the module file to order `order`, row `row`, the
 // song's length, whether playing from the start reaches the position (an
 // order reached only by a jump is not), and how much music plays from there
