@@ -7,6 +7,31 @@
 
 namespace {
 
+// What a line leaves in the options, starting from the defaults (width,
+// height and depth 0, mode change 1, no test mode, no stretching).
+struct Case {
+    std::string Line;
+    long Width, Height, Bpp, ModeChange, Test, Stretch;
+};
+
+const Case kCases[] = {
+    {"/w:320 /h:200 /b:16", 320, 200, 16, 1, 0, 0},
+    {"/MODECHANGE:0", 0, 0, 0, 0, 0, 0},
+    {"/test /modechange:", 0, 0, 0, 0, 1, 0},   // an empty value at the end stores 0
+    {"/MODECHANGE:2", 0, 0, 0, 2, 0, 0},
+    {"/TESTING /STRETCHED", 0, 0, 0, 1, 1, 1}, // flag words match by prefix
+    {"x/TEST -/STRETCH /TES /STRETC", 0, 0, 0, 1, 0, 0},
+    {"/W: /H:480", 0, 480, 0, 1, 0, 0},
+    {"/W:abc", 0, 0, 0, 1, 0, 0},
+    {"/W:-12x5 /H:+40 /B:32bits", -12, 40, 32, 1, 0, 0},   // like atoi
+    {"/W:99999999999999999999999", 2147483647, 0, 0, 1, 0, 0}, // held at the int range
+    {"", 0, 0, 0, 1, 0, 0},
+    {"   hello /X:5 /WIDTH:3 W:4", 0, 0, 0, 1, 0, 0},
+    {std::string(250, 'a') + " /B:24 /STRETCH", 0, 0, 24, 1, 0, 1}, // a long word is cut
+    {"/H:" + std::string(120, '0') + "7 /W:5", 5, 0, 0, 1, 0, 0},   // first 99 digits only
+    {"/W:640\t/H:480", 640, 480, 0, 1, 0, 0},
+};
+
 void ResetOptions()
 {
     bTestOnly = 0;
@@ -15,96 +40,25 @@ void ResetOptions()
     bModeChange = 1;
 }
 
-struct CommandLine : ::testing::Test {
-    void SetUp() override { ResetOptions(); }
-    void TearDown() override { ResetOptions(); }
-};
-
-TEST_F(CommandLine, ModeValuesIgnoreCase)
+TEST(CommandLine, TableOfLines)
 {
-    ProcessCommandLine("/w:320 /h:200 /b:16");
-    EXPECT_EQ(UserWidth, 320);
-    EXPECT_EQ(UserHeight, 200);
-    EXPECT_EQ(UserBPP, 16);
-    EXPECT_EQ(bModeChange, 1);
-    EXPECT_EQ(bTestOnly, 0);
-    EXPECT_EQ(StretchToScreen, 0);
-}
-
-TEST_F(CommandLine, ModeChangeZeroAndAtEndOfLine)
-{
-    ProcessCommandLine("/MODECHANGE:0");
-    EXPECT_EQ(bModeChange, 0);
+    for (const Case &c : kCases) {
+        SCOPED_TRACE(c.Line);
+        ResetOptions();
+        UserWidth = 7;   // a value given empty or not a number stores 0
+        if (c.Line.find("/W:") == std::string::npos)
+            UserWidth = 0;
+        ProcessCommandLine(c.Line.c_str());
+        EXPECT_EQ(UserWidth, c.Width);
+        EXPECT_EQ(UserHeight, c.Height);
+        EXPECT_EQ(UserBPP, c.Bpp);
+        EXPECT_EQ(bModeChange, c.ModeChange);
+        EXPECT_EQ(bTestOnly, c.Test);
+        EXPECT_EQ(StretchToScreen, c.Stretch);
+    }
     ResetOptions();
-    ProcessCommandLine("/test /modechange:");
-    EXPECT_EQ(bModeChange, 0);
-    EXPECT_EQ(bTestOnly, 1);
-    ResetOptions();
-    ProcessCommandLine("/MODECHANGE:2");
-    EXPECT_EQ(bModeChange, 2);
-}
-
-TEST_F(CommandLine, FlagWordsMatchByPrefix)
-{
-    ProcessCommandLine("/TESTING /STRETCHED");
-    EXPECT_EQ(bTestOnly, 1);
-    EXPECT_EQ(StretchToScreen, 1);
-    ResetOptions();
-    // Only a word that begins with the option counts.
-    ProcessCommandLine("x/TEST -/STRETCH /TES /STRETC");
-    EXPECT_EQ(bTestOnly, 0);
-    EXPECT_EQ(StretchToScreen, 0);
-}
-
-TEST_F(CommandLine, EmptyOrNonNumericValuesStoreZero)
-{
-    UserWidth = 7;
-    ProcessCommandLine("/W: /H:480");
-    EXPECT_EQ(UserWidth, 0);
-    EXPECT_EQ(UserHeight, 480);
-    UserWidth = 7;
-    ProcessCommandLine("/W:abc");
-    EXPECT_EQ(UserWidth, 0);
-    // Like atoi: sign and leading digits only.
-    ProcessCommandLine("/W:-12x5 /H:+40 /B:32bits");
-    EXPECT_EQ(UserWidth, -12);
-    EXPECT_EQ(UserHeight, 40);
-    EXPECT_EQ(UserBPP, 32);
-    // Too large a number is held at the int range, not overflowed.
-    ProcessCommandLine("/W:99999999999999999999999");
-    EXPECT_EQ(UserWidth, 2147483647);
-}
-
-TEST_F(CommandLine, EmptyLineAndUnknownWordsKeepDefaults)
-{
-    ProcessCommandLine("");
     ProcessCommandLine(nullptr);
-    ProcessCommandLine("   hello /X:5 /WIDTH:3 W:4");
-    EXPECT_EQ(UserWidth, 0);
-    EXPECT_EQ(UserHeight, 0);
-    EXPECT_EQ(UserBPP, 0);
     EXPECT_EQ(bModeChange, 1);
-    EXPECT_EQ(bTestOnly, 0);
-    EXPECT_EQ(StretchToScreen, 0);
-}
-
-TEST_F(CommandLine, LongWordsAreCutAndParsingGoesOn)
-{
-    const std::string longWord(250, 'a');
-    ProcessCommandLine((longWord + " /B:24 /STRETCH").c_str());
-    EXPECT_EQ(UserBPP, 24);
-    EXPECT_EQ(StretchToScreen, 1);
-    // A value longer than the word buffer is read from its first 99 digits.
-    ProcessCommandLine(("/H:" + std::string(120, '0') + "7 /W:5").c_str());
-    EXPECT_EQ(UserHeight, 0);
-    EXPECT_EQ(UserWidth, 5);
-}
-
-TEST_F(CommandLine, TabsSeparateWords)
-{
-    ProcessCommandLine("/W:640\t/H:480");
-    EXPECT_EQ(UserWidth, 640);
-    EXPECT_EQ(UserHeight, 480);
 }
 
 } // namespace

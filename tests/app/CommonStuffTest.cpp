@@ -160,21 +160,16 @@ TEST_F(SaveBitmapTest, WritesATopDown24BitBitmap)
     ASSERT_EQ(f.size(), 369654u);
     auto u32 = [&](size_t o) { return uint32_t(f[o] | f[o + 1] << 8 | f[o + 2] << 16 | uint32_t(f[o + 3]) << 24); };
     auto u16 = [&](size_t o) { return uint16_t(f[o] | f[o + 1] << 8); };
-    EXPECT_EQ(u16(0), 0x4D42);
-    EXPECT_EQ(u32(2), 369654u);
-    EXPECT_EQ(u32(6), 0u);
-    EXPECT_EQ(u32(10), 54u);
-    EXPECT_EQ(u32(14), 40u);
-    EXPECT_EQ(u32(18), 400u);
-    EXPECT_EQ(int32_t(u32(22)), -308);
-    EXPECT_EQ(u16(26), 1);
-    EXPECT_EQ(u16(28), 24);
-    EXPECT_EQ(u32(30), 0u);
-    EXPECT_EQ(u32(34), 0u);
-    EXPECT_EQ(u32(38), 1024u);
-    EXPECT_EQ(u32(42), 1024u);
-    EXPECT_EQ(u32(46), 0u);
-    EXPECT_EQ(u32(50), 0u);
+    // Header fields: offset, size in bytes, value.
+    const struct {
+        size_t At, Size;
+        uint32_t Value;
+    } header[] = {
+        {0, 2, 0x4D42}, {2, 4, 369654}, {6, 4, 0},  {10, 4, 54}, {14, 4, 40},   {18, 4, 400},  {22, 4, uint32_t(-308)},
+        {26, 2, 1},     {28, 2, 24},    {30, 4, 0}, {34, 4, 0},  {38, 4, 1024}, {42, 4, 1024}, {46, 4, 0}, {50, 4, 0},
+    };
+    for (const auto &h : header)
+        EXPECT_EQ(h.Size == 2 ? u16(h.At) : u32(h.At), h.Value) << "offset " << h.At;
     // Top row first, blue-green-red.
     EXPECT_EQ(f[54], 0x56);
     EXPECT_EQ(f[55], 0x34);

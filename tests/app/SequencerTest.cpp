@@ -3,11 +3,13 @@
 #include "FakePlatform.h"
 #include "Gen32.h"
 #include "Random.h"
+#include "Spin.h"
 #include "TestFiles.h"
 #include "Timeline.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -69,24 +71,6 @@ TEST_F(Sequencer, FramesToChangeMeasuresFramesOfAThirtiethSecond)
     EXPECT_EQ(CurrentFrame, 700);
     fake::Clock += 500;
     EXPECT_EQ(FramesToChange(), 0.0f);
-}
-
-TEST_F(Sequencer, ScriptHasTheFortyOneSteps)
-{
-    const long expected[kTimelineSteps][3] = {
-        {-1, 0, 100},   {13, 0, 200},   {13, 2, 230},   {13, 3, 300},   {0, 0, 450},    {0, 2, 630},
-        {1, 0, 800},    {1, 3, 900},    {1, 3, 1140},   {1, 5, 1200},   {2, 0, 1420},   {2, 2, 1500},
-        {6, 0, 1510},   {6, 1, 1600},   {6, 2, 1800},   {6, 2, 1900},   {6, 3, 2000},   {7, 0, 2020},
-        {7, 1, 2330},   {7, kKeepSubState, 2430},       {7, 2, 2500},   {14, 0, 2700},  {14, 3, 2732},
-        {15, 0, 2932},  {15, 2, 2820},  {15, 3, 3000},  {16, 0, 3100},  {16, 1, 3200},  {16, 2, 3410},
-        {16, 3, 3430},  {12, 0, 3500},  {12, 2, 3700},  {12, 2, 3800},  {12, 3, 3900},  {12, 4, 3940},
-        {17, 0, 4100},  {17, 2, 4230},  {17, 4, 4620},  {17, 6, 4900},  {18, 0, 5350},  {18, 2, 5360},
-    };
-    for (int i = 0; i < kTimelineSteps; i++) {
-        EXPECT_EQ(TimelineScript[i].State, expected[i][0]) << "step " << i + 1;
-        EXPECT_EQ(TimelineScript[i].SubState, expected[i][1]) << "step " << i + 1;
-        EXPECT_EQ(TimelineScript[i].EndPos, expected[i][2]) << "step " << i + 1;
-    }
 }
 
 struct TraceLine {
@@ -246,6 +230,22 @@ TEST_F(Sequencer, DispatcherScenes)
         DoAction(1.0f);
     }
     EXPECT_EQ(fake::PresentPages.size(), 3u);
+}
+
+// The title scenes draw nothing, and do not crash, without their sprite.
+TEST_F(Sequencer, MissingTitleSpriteDrawsNothing)
+{
+    FreeSprite32(&TitlePicture);
+    const auto *pixels = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
+    for (long sub : {2L, 4L}) {
+        DemoState = sub == 2 ? 1 : 0;
+        DemoSubState1 = sub;
+        SetSpinSize(0);
+        Cls32(&EffectGFXPage32, 0, 0, 0);
+        DoAction(1.0f);
+        EXPECT_EQ(std::count_if(pixels, pixels + 400 * 308, [](uint32_t c) { return c != 0; }), 0) << sub;
+    }
+    EXPECT_EQ(fake::PresentPages.size(), 2u);
 }
 
 TEST(SceneBench, MedianAndWorstBySceneAndTheWholeRun)
