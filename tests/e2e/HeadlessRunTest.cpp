@@ -29,16 +29,11 @@ namespace fs = std::filesystem;
 namespace {
 
 using e2e::Outcome;
+using e2e::ReadAll;
 using e2e::RunCommand;
 using e2e::ScratchFolder;
 
 const std::string kExe = VELTRANE_EXE;
-
-std::string ReadAll(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // The lines of the program's output other than the progress line (which
 // redraws itself after a carriage return; a trace line may follow it).
@@ -87,21 +82,10 @@ int ProcessesMentioning(const std::string &text)
 }
 
 // Starts the program with its output into `log`; the process id.
-pid_t Spawn(const std::vector<std::string> &args, const fs::path &log)
+pid_t Start(std::vector<std::string> args, const fs::path &log)
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        std::vector<const char *> argv = {kExe.c_str()};
-        for (const std::string &a : args)
-            argv.push_back(a.c_str());
-        argv.push_back(nullptr);
-        execv(kExe.c_str(), const_cast<char *const *>(argv.data()));
-        _exit(127);
-    }
-    return pid;
+    args.insert(args.begin(), kExe);
+    return e2e::Spawn(args, log.string());
 }
 
 bool WaitForText(const fs::path &log, const std::string &text, int seconds)
@@ -260,7 +244,7 @@ TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
     for (int sig : {SIGINT, SIGTERM}) {
         const fs::path dir = ScratchFolder(sig == SIGINT ? "rec-int" : "rec-term");
         const fs::path log = dir.parent_path() / (dir.filename().string() + ".log");
-        const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
+        const pid_t pid = Start({"--record", (dir / "demo.mp4").string()}, log);
         ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         kill(pid, sig);
@@ -279,7 +263,7 @@ TEST(HeadlessRun, SignalsStopARecordingWithAValidPartialFile)
     // Killed outright: the encoder goes with the program.
     const fs::path dir = ScratchFolder("rec-kill");
     const fs::path log = dir.parent_path() / "rec-kill.log";
-    const pid_t pid = Spawn({"--record", (dir / "demo.mp4").string()}, log);
+    const pid_t pid = Start({"--record", (dir / "demo.mp4").string()}, log);
     ASSERT_TRUE(WaitForText(log, "recording [", 60)) << ReadAll(log);
     int running = 0;
     for (int i = 0; i < 100 && !running; i++) {
@@ -303,7 +287,7 @@ TEST(HeadlessRun, SignalsStopPicturesAndBenchToo)
          {std::vector<std::string>{"--frames", ScratchFolder("sig-frames").string(), "--at", "50:00"},
           std::vector<std::string>{"--bench"}}) {
         const fs::path log = ScratchFolder("sig-log") / "log";
-        const pid_t pid = Spawn(args, log);
+        const pid_t pid = Start(args, log);
         std::this_thread::sleep_for(std::chrono::milliseconds(2500));
         kill(pid, SIGTERM);
         int status = 0;
