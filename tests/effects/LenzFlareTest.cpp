@@ -31,60 +31,40 @@ protected:
     }
 };
 
-TEST_F(Lenz, AllocationSetsTheTableAndNoPixels)
+// One glow alone, a 1 x 1 dot, drawn for a light: where it lands and what
+// it adds to the page there (every channel saturating on its own).
+TEST_F(Lenz, EachGlowLiesOnTheLineThroughTheCentre)
 {
-    EXPECT_EQ(LenzPic[1].Data.Width, 250u);
-    EXPECT_EQ(LenzPic[1].Size, -10);
-    EXPECT_EQ(LenzPic[10].Data.Height, 159u);
-    EXPECT_EQ(LenzPic[10].Size, 10);
-    EXPECT_EQ(LenzPic[0].Size, -13);
-    EXPECT_EQ(LenzBlue.Data.BPP, 32u);
-    for (const TLENZ &l : LenzPic) EXPECT_EQ(l.Data.pSpriteData, nullptr);
-}
-
-TEST_F(Lenz, LightAtTheCentreStacksEveryGlowOnTheCentre)
-{
+    struct Case {
+        int k;
+        long lightX, lightY;
+        uint32_t dot, page;
+        int x, y;
+        uint32_t want;
+    } cases[] = {
+        // Light 100 right of and 50 below the centre (200, 154).
+        {1, 300, 204, 0x00FFFFFF, 0, 300, 204, 0x00FFFFFF},  // Size -10: on the light
+        {10, 300, 204, 0x00FFFFFF, 0, 100, 104, 0x00FFFFFF}, // Size 10: mirrored through the centre
+        {0, 300, 204, 0x00FFFFFF, 0, 330, 219, 0x00FFFFFF},  // Size -13: beyond the light
+        {7, 300, 204, 0x00FFFFFF, 0, 180, 144, 0x00FFFFFF},  // Size 2: a fifth of the way back across
+        {6, 300, 204, 0x00FFFFFF, 0, 210, 159, 0x00FFFFFF},  // Size -1
+        {6, 207, 154, 0x00FFFFFF, 0, 200, 154, 0x00FFFFFF},  // 200 - (-7 / 10): truncated toward zero
+        {1, 50, 60, 0x00F0F0F0, 0x00200010, 50, 60, 0x00FFF0FF},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "entry " << c.k << " light " << c.lightX << "," << c.lightY);
+        OnlyDot(c.k, c.dot);
+        GuardedPage p(c.page);
+        DrawLenz(c.lightX, c.lightY, &p.page);
+        EXPECT_EQ(p.At(c.x, c.y), c.want);
+        EXPECT_EQ(p.CountNot(c.page), 1);
+    }
+    // A light at the centre stacks every glow there.
     for (TLENZ &l : LenzPic) Dot(l, 0x00010203);
     GuardedPage p;
     DrawLenz(200, 154, &p.page);
     EXPECT_EQ(p.At(200, 154), 0x000B1621u);
     EXPECT_EQ(p.CountNot(0), 1);
-}
-
-TEST_F(Lenz, GlowsLieAlongTheLineThroughTheCentre)
-{
-    // Light 100 right of and 50 below the centre (200, 154).
-    struct Case { int k; int x, y; } cases[] = {
-        {1, 300, 204},   // Size -10: on the light
-        {10, 100, 104},  // Size 10: mirrored through the centre
-        {0, 330, 219},   // Size -13: beyond the light
-        {7, 180, 144},   // Size 2: a fifth of the way back across
-        {6, 210, 159},   // Size -1
-    };
-    for (const Case &c : cases) {
-        OnlyDot(c.k, 0x00FFFFFF);
-        GuardedPage p;
-        DrawLenz(300, 204, &p.page);
-        EXPECT_EQ(p.At(c.x, c.y), 0x00FFFFFFu) << "entry " << c.k;
-        EXPECT_EQ(p.CountNot(0), 1) << "entry " << c.k;
-    }
-}
-
-TEST_F(Lenz, PlacementTruncatesTowardZero)
-{
-    // dx = 7: entry 6 (Size -1) lands at 200 - (-7 / 10) = 200, not 201.
-    OnlyDot(6, 0x00FFFFFF);
-    GuardedPage p;
-    DrawLenz(207, 154, &p.page);
-    EXPECT_EQ(p.At(200, 154), 0x00FFFFFFu);
-}
-
-TEST_F(Lenz, AddingSaturatesEachChannel)
-{
-    OnlyDot(1, 0x00F0F0F0);
-    GuardedPage p(0x00200010);
-    DrawLenz(50, 60, &p.page);
-    EXPECT_EQ(p.At(50, 60), 0x00FFF0FFu);
 }
 
 TEST_F(Lenz, FarLightDrawsOnlyGlowsReachingIntoThePage)
@@ -152,20 +132,6 @@ TEST(LenzMemory, MissingFilesLeaveBlackSpritesAndFreeIsSafeTwice)
     FreeLenzMemory();
     EXPECT_EQ(LenzPic[3].Data.pSpriteData, nullptr);
     ZentrixSetDataFolder("Data");
-}
-
-TEST(LenzAlloc, DepthIsSetFor0_16_32AndLeftOtherwise)
-{
-    TLENZ l{};
-    l.Data.BPP = 24;
-    EXPECT_EQ(AllocLenz(&l, 5, 6, 7, 8), 0);
-    EXPECT_EQ(l.Data.BPP, 24u);
-    EXPECT_EQ(l.Data.Width, 5u);
-    EXPECT_EQ(l.Size, 7);
-    AllocLenz(&l, 5, 6, 7, 0);
-    EXPECT_EQ(l.Data.BPP, 16u);
-    AllocLenz(&l, 5, 6, 7, 32);
-    EXPECT_EQ(l.Data.BPP, 32u);
 }
 
 } // namespace

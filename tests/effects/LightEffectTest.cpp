@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -60,22 +59,23 @@ TEST(LightLine, ShaftFallsAwayFromTheLightAtMostHalfTheColour)
     EXPECT_LT((far >> 16) & 0xFF, (c >> 16) & 0xFF);
 }
 
-TEST(LightLine, FirstEndEightyQuarterUnitsAwaySkipsTheSegment)
+// A segment is skipped when its first end is 80 quarter units or more from
+// the light, or both ends are past 305 pixels.
+TEST(LightLine, FarSegmentsAreSkipped)
 {
-    Page p;
-    // First end 320 pixels left of the light: skipped although the second is near.
-    DrawLine(0, 150, 310, 150, 320, 120, 255, 255, 255, &p.page);
-    EXPECT_EQ(p.Lit(), 0);
-    // 316 pixels (79 quarter units) is drawn.
-    DrawLine(4, 150, 310, 150, 320, 120, 255, 255, 255, &p.page);
-    EXPECT_GT(p.Lit(), 0);
-}
-
-TEST(LightLine, BothEndsPast305PixelsDrawNothing)
-{
-    Page p;
-    DrawLine(0, 300, 20, 300, 0, -10, 255, 255, 255, &p.page);   // 310 pixels
-    EXPECT_EQ(p.Lit(), 0);
+    const struct {
+        long x1, y1, x2, y2, lx, ly;
+        bool drawn;
+    } cases[] = {
+        {0, 150, 310, 150, 320, 120, false},  // first end 320 pixels off, the second near
+        {4, 150, 310, 150, 320, 120, true},   // 316 pixels: 79 quarter units
+        {0, 300, 20, 300, 0, -10, false},     // both ends 310 pixels off
+    };
+    for (const auto &c : cases) {
+        Page p;
+        DrawLine(c.x1, c.y1, c.x2, c.y2, c.lx, c.ly, 255, 255, 255, &p.page);
+        EXPECT_EQ(p.Lit() > 0, c.drawn) << c.x1 << "," << c.y1;
+    }
 }
 
 TEST(LightLine, LightAnywhereDrawsOnlyInsideThePage)
@@ -117,68 +117,60 @@ protected:
     void Load() { LoadLines((dir + "/lines.txt").c_str()); }
 };
 
-TEST_F(LinesFile, ReadsFractionsOfThePageAndTheLowColourBytes)
+// What a file leaves: the number of segments, the first one's x1 and blue
+// byte, the second one's x1 (fractions of the page; colours' low bytes).
+TEST_F(LinesFile, GoodBadAndOddFiles)
 {
-    Write("2\n0.5\t0.25\t1.0\t0.999\t255\t128\t300\n0.1 0.2 0.3 0.4 1 2 3\n");
+    const std::string good = "0.5\t0.5\t0.6\t0.6\t1\t1\t1\n";
+    const struct {
+        std::string text;
+        int count;
+        int x1, b, secondX1;
+    } cases[] = {
+        {"2\n0.5\t0.25\t1.0\t0.999\t255\t128\t300\n0.1 0.2 0.3 0.4 1 2 3\n", 2, 200, 300 & 0xFF, 40},
+        // Bad counts cost nothing and keep what was read.
+        {"-5\n" + good, 0, 0, 0, 0},
+        {"2000000000\n" + good + "0.1\t0.1\t0.2\t0.2\t1\t1\t1\n", 2, 200, 1, 40},
+        {"99999999999999999999999\n" + good, 1, 200, 1, 0},
+        {"three\n" + good, 0, 0, 0, 0},
+        // A short or malformed record ends the list, keeping earlier ones.
+        {"4\n" + good + "0.1\t0.1\t0.2\n0.7\t0.7\t0.8\t0.8\t1\t1\t1\n", 1, 200, 1, 0},
+        {"3\n" + good + "nan\t0.5\t0.6\t0.6\t1\t1\t1\n", 1, 200, 1, 0},
+        {"3\n" + good + std::string(5000, 'x') + "\n" + good, 1, 200, 1, 0},
+        // Any run of white space separates the fields, line ends included,
+        // as the file's scanf patterns read it.
+        {"2\n\n0.5\t0.5\t0.6\t0.6\t1\t2\t3\n0.1 0.1 0.2 0.2 4 5 6\n", 2, 200, 3, 40},
+        {"2\n0.5\t0.5\t0.6\n0.6\t1\t2\t3\n0.1\t0.1\n0.2\t0.2\t4\n5\n6", 2, 200, 3, 40},
+        {"2\r\n0.5 0.5 0.6 0.6 1 2 3\r\n\r\n  0.1\t 0.1  0.2 0.2 4 5 6\r\n", 2, 200, 3, 40},
+        // Far coordinates are held near the page.
+        {"2\n1e30\t-1e30\tinf\t-inf\t1\t1\t1\n-3.0\t4.0\t0\t0\t1\t1\t1\n", 2, LineCoordLimit, 1, -1200},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 80));
+        FreeLightMemory();
+        Write(c.text);
+        Load();
+        ASSERT_EQ(LineCount, c.count);
+        if (c.count > 0) {
+            EXPECT_EQ(Lines[0].x1, c.x1);
+            EXPECT_EQ(Lines[0].b, c.b);
+        }
+        if (c.count > 1) {
+            EXPECT_EQ(Lines[1].x1, c.secondX1);
+        }
+    }
+    // The other fields of the first and last files.
+    Write(cases[0].text);
     Load();
-    ASSERT_EQ(LineCount, 2);
-    EXPECT_EQ(Lines[0].x1, 200);
     EXPECT_EQ(Lines[0].y1, 77);
     EXPECT_EQ(Lines[0].x2, 400);
     EXPECT_EQ(Lines[0].y2, 307);
-    EXPECT_EQ(Lines[0].b, 300 & 0xFF);
-    EXPECT_EQ(Lines[1].x1, 40);
     EXPECT_EQ(Lines[1].y2, 123);
-}
-
-TEST_F(LinesFile, BadCountsCostNothingAndKeepWhatWasRead)
-{
-    Write("-5\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
+    Write(cases[11].text);
     Load();
-    EXPECT_EQ(LineCount, 0);
-    Write("2000000000\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n0.1\t0.1\t0.2\t0.2\t1\t1\t1\n");
-    Load();
-    EXPECT_EQ(LineCount, 2);
-    Write("99999999999999999999999\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
-    Load();
-    EXPECT_EQ(LineCount, 1);
-    Write("three\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
-    Load();
-    EXPECT_EQ(LineCount, 0);
-}
-
-TEST_F(LinesFile, ShortOrMalformedLineEndsTheListKeepingEarlierSegments)
-{
-    Write("4\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n0.1\t0.1\t0.2\n0.7\t0.7\t0.8\t0.8\t1\t1\t1\n");
-    Load();
-    ASSERT_EQ(LineCount, 1);
-    EXPECT_EQ(Lines[0].x1, 200);
-    Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\nnan\t0.5\t0.6\t0.6\t1\t1\t1\n");
-    Load();
-    EXPECT_EQ(LineCount, 1);
-    Write("3\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n" + std::string(5000, 'x') + "\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
-    Load();
-    EXPECT_EQ(LineCount, 1);
-}
-
-// Any run of white space separates the fields, line ends included, as the
-// file's scanf patterns read it.
-TEST_F(LinesFile, WhitespaceAndLineEndsSeparateFieldsAlike)
-{
-    const char *files[] = {
-        "2\n\n0.5\t0.5\t0.6\t0.6\t1\t2\t3\n0.1 0.1 0.2 0.2 4 5 6\n",      // blank line after the count
-        "2\n0.5\t0.5\t0.6\n0.6\t1\t2\t3\n0.1\t0.1\n0.2\t0.2\t4\n5\n6",  // records wrapped
-        "2\r\n0.5 0.5 0.6 0.6 1 2 3\r\n\r\n  0.1\t 0.1  0.2 0.2 4 5 6\r\n", // CR LF and blanks
-    };
-    for (const char *text : files) {
-        Write(text);
-        Load();
-        ASSERT_EQ(LineCount, 2) << text;
-        EXPECT_EQ(Lines[0].x1, 200);
-        EXPECT_EQ(Lines[0].b, 3);
-        EXPECT_EQ(Lines[1].x1, 40);
-        EXPECT_EQ(Lines[1].b, 6);
-    }
+    EXPECT_EQ(Lines[0].y1, -LineCoordLimit);
+    EXPECT_EQ(Lines[0].x2, LineCoordLimit);
+    EXPECT_EQ(Lines[1].y1, 1232);
 }
 
 // What is not a regular file is refused like a missing one (a FIFO would
@@ -197,18 +189,6 @@ TEST_F(LinesFile, FifoAndDevicesAreRefusedAtOnce)
     }
     std::remove(fifo.c_str());
     std::remove(zero.c_str());
-}
-
-TEST_F(LinesFile, FarCoordinatesAreHeldNearThePage)
-{
-    Write("2\n1e30\t-1e30\tinf\t-inf\t1\t1\t1\n-3.0\t4.0\t0\t0\t1\t1\t1\n");
-    Load();
-    ASSERT_EQ(LineCount, 2);
-    EXPECT_EQ(Lines[0].x1, LineCoordLimit);
-    EXPECT_EQ(Lines[0].y1, -LineCoordLimit);
-    EXPECT_EQ(Lines[0].x2, LineCoordLimit);
-    EXPECT_EQ(Lines[1].x1, -1200);
-    EXPECT_EQ(Lines[1].y1, 1232);
 }
 
 TEST_F(LinesFile, MissingFileChangesNothing)

@@ -30,7 +30,8 @@ struct SplotFixture : ::testing::Test {
     uint32_t Pixel(int x, int y) const { return static_cast<const uint32_t *>(page.pPageData)[y * 400 + x]; }
 };
 
-// Value of picture k (1..10) at (x, y), straight from its definition.
+// Value of picture k (1..10) at (x, y), straight from its definition: the
+// reference the whole frame is checked against.
 int ConeValue(int k, int x, int y)
 {
     double v = (32.0 * k - k * std::sqrt(double((x - 32) * (x - 32) + (y - 32) * (y - 32)))) / 3.0;
@@ -59,16 +60,6 @@ TEST(SplotPicture, GrowsThenShrinksOverALife)
     }
 }
 
-TEST_F(SplotFixture, PicturesAreConesOfGrowingStrength)
-{
-    for (int k = 1; k <= 10; k++) {
-        EXPECT_EQ(Splot[k - 1][32 * 64 + 32], ConeValue(k, 32, 32));
-        EXPECT_EQ(Splot[k - 1][32 * 64 + 32], 32 * k / 3);
-        EXPECT_EQ(Splot[k - 1][0], 0);   // the corner lies outside the cone
-        EXPECT_EQ(Splot[k - 1][20 * 64 + 40], ConeValue(k, 40, 20));
-    }
-}
-
 TEST_F(SplotFixture, PaletteFadeScalesEveryChannel)
 {
     for (int i = 0; i < 256; i++)
@@ -83,19 +74,6 @@ TEST_F(SplotFixture, PaletteFadeScalesEveryChannel)
     // Levels above 64 wrap each channel within its 8 bits.
     SetPalette(65);
     EXPECT_EQ(SplotTempPalette[0] >> 16, uint32_t((255 * 65) >> 6) & 0xFF);
-}
-
-TEST_F(SplotFixture, FadeLevelZeroGivesABlackPage)
-{
-    for (int i = 0; i < 256; i++)
-        SplotPalette[i] = 0xFFFFFF;
-    SetPalette(0);
-    Cls32(&page, 90, 90, 90);
-    for (int f = 0; f < 5; f++)
-        DoSplotEffect(nullptr, nullptr, 1, &page);
-    for (int y = 0; y < 308; y += 7)
-        for (int x = 0; x < 400; x += 5)
-            ASSERT_EQ(Pixel(x, y), 0u);
 }
 
 TEST_F(SplotFixture, FrameIsTheSaturatedSumOfTheBlobsThroughThePalette)
