@@ -5,16 +5,6 @@
 
 using namespace zentrix;
 
-TEST(Pixels, AddColor16SaturatesEachChannel)
-{
-    EXPECT_EQ(AddColor16(0xF800, 0xF800), 0xF800);   // red stays full
-    EXPECT_EQ(AddColor16(0x0821, 0x0821), 0x1042);   // no overflow: plain add
-    EXPECT_EQ(AddColor16(0x001F, 0x0001), 0x001F);   // blue saturates, no carry into green
-    EXPECT_EQ(AddColor16(0x07E0, 0x0020), 0x07E0);   // green saturates, no carry into red
-    EXPECT_EQ(AddColor16(0xFFFF, 0xFFFF), 0xFFFF);
-    EXPECT_EQ(AddColor16(0x8410, 0x0000), 0x8410);   // top bits set, nothing added
-}
-
 TEST(Pixels, AddColor16MatchesPerChannelAddEverywhere)
 {
     for (uint32_t a = 0; a < 0x10000; a += 37)
