@@ -28,11 +28,12 @@ TEST(Placement, TheScreenFitsCentred)
         {1920, 1080, 1920, 1080, false, {0, 0, 1920, 1080}},  // the desktop itself
     };
     for (const PlaceCase &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Sw << "x" << c.Sh << " in " << c.Ow << "x" << c.Oh << " " << c.Integer);
         const PlaceRect r = PlaceScreen(c.Sw, c.Sh, c.Ow, c.Oh, c.Integer);
-        EXPECT_EQ(r.X, c.Want.X) << c.Sw << "x" << c.Sh << " in " << c.Ow << "x" << c.Oh << " " << c.Integer;
-        EXPECT_EQ(r.Y, c.Want.Y) << c.Sw << "x" << c.Sh << " in " << c.Ow << "x" << c.Oh << " " << c.Integer;
-        EXPECT_EQ(r.W, c.Want.W) << c.Sw << "x" << c.Sh << " in " << c.Ow << "x" << c.Oh << " " << c.Integer;
-        EXPECT_EQ(r.H, c.Want.H) << c.Sw << "x" << c.Sh << " in " << c.Ow << "x" << c.Oh << " " << c.Integer;
+        EXPECT_EQ(r.X, c.Want.X);
+        EXPECT_EQ(r.Y, c.Want.Y);
+        EXPECT_EQ(r.W, c.Want.W);
+        EXPECT_EQ(r.H, c.Want.H);
     }
 }
 
