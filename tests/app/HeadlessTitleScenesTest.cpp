@@ -173,11 +173,6 @@ protected:
     }
     static const Picture &At(int order, int row) { return Shots->at(Pos(order, row)); }
 
-    static void TitleAppearsAndSettlesThenGlows();
-    static void SplotFadesInAndOut();
-    static void BeamsSweepWhileTheTitleBlendsIn();
-    static void SpiralsGrowAndShrinkAway();
-    static void ScrollerRollsUpInItsColumnThenBlack();
 };
 
 std::map<std::string, Picture> *HeadlessScenes::Shots;
@@ -193,132 +188,111 @@ long LitOutsideTitle(const Picture &p)
 
 } // namespace
 
-void HeadlessScenes::TitleAppearsAndSettlesThenGlows()
-{
-    const Picture &early = At(1, 5), &settled = At(1, 40), &late = At(1, 63);
-    EXPECT_GT(LitOutsideTitle(early), 2000);   // jittered copies spill out
-    EXPECT_LT(early.Mean(), settled.Mean());   // and are still faint
-    EXPECT_EQ(LitOutsideTitle(settled), 0);    // at rest inside its rectangle
-    EXPECT_EQ(settled.Rgb, late.Rgb);          // and still
-    EXPECT_GT(settled.Mean(kTitleX0, kTitleY0, kTitleX1, kTitleY1), 40.0);
-
-    // The glow spreads beyond the picture and brightens it, then holds.
-    const Picture &glow = At(2, 4);
-    EXPECT_GT(glow.Mean(), late.Mean() + 5);
-    EXPECT_GT(LitOutsideTitle(glow), 5000);
-    EXPECT_EQ(At(2, 20).Rgb, At(2, 29).Rgb);
-}
-
-void HeadlessScenes::SplotFadesInAndOut()
-{
-    std::vector<double> mean;
-    for (int o = 3; o <= 4; o++)
-        for (int r = 0; r < 64; r += 3)
-            if (o * 100 + r < 450)
-                mean.push_back(At(o, r).Mean());
-    const double lo = *std::min_element(mean.begin(), mean.end());
-    const double hi = *std::max_element(mean.begin(), mean.end());
-    EXPECT_LT(lo, 3.0);    // nearly black between pulses
-    EXPECT_GT(hi, 40.0);   // bright at the top of a pulse
-    // Several pulses (128 frames each) in the step: the brightness turns
-    // from rising to falling more than once.
-    int peaks = 0;
-    for (size_t i = 1; i + 1 < mean.size(); i++)
-        peaks += mean[i] > mean[i - 1] && mean[i] >= mean[i + 1] && mean[i] > 20;
-    EXPECT_GE(peaks, 2);
-}
-
-void HeadlessScenes::BeamsSweepWhileTheTitleBlendsIn()
-{
-    // The title band (page rows 91..215) stands out from the splot once the
-    // title has blended in.
-    auto contrast = [](const Picture &p) {
-        return p.Mean(0, 100, 400, 200) / (1.0 + (p.Mean(0, 0, 400, 80) + p.Mean(0, 230, 400, 300)) / 2);
-    };
-    const double first = contrast(At(4, 52)), titled = contrast(At(5, 60));
-    EXPECT_GT(titled, first * 1.5);
-    // The light's brightest spot moves from left to right.
-    std::vector<double> spot;
-    for (int r : {20, 28, 36, 44}) {
-        const Picture &p = At(5, r);
-        int best = -1;
-        double bestX = 0;
-        for (int y = 0; y < p.H; y++)
-            for (int x = 0; x < p.W; x++)
-                if (p.Lum(x, y) > best) {
-                    best = p.Lum(x, y);
-                    bestX = x;
-                }
-        // The light's core is white; without it on the page the brightest
-        // spot is some splot blob, wherever the random numbers put it.
-        if (best == 255)
-            spot.push_back(bestX);
-    }
-    EXPECT_GE(spot.size(), 3u);
-    for (size_t i = 1; i < spot.size(); i++)
-        EXPECT_LT(spot[i - 1], spot[i]);
-}
-
-void HeadlessScenes::SpiralsGrowAndShrinkAway()
-{
-    const long a = At(6, 40).Lit(0, 0, 400, 300), b = At(6, 63).Lit(0, 0, 400, 300), c = At(7, 20).Lit(0, 0, 400, 300);
-    EXPECT_LT(a, b);
-    EXPECT_LT(b, c);
-    // While they shrink away the page darkens.
-    EXPECT_GT(At(11, 41).Mean(), At(11, 63).Mean());
-}
-
-void HeadlessScenes::ScrollerRollsUpInItsColumnThenBlack()
-{
-    EXPECT_EQ(At(49, 10).Lit(0, 0, 400, 300), 0);   // still below the screen
-    for (const Picture *p : {&At(49, 40), &At(50, 20), &At(50, 40), &At(50, 60)}) {
-        EXPECT_GT(p->Lit(50, 0, 350, 300), 500);
-        EXPECT_EQ(p->Lit(0, 0, 50, 300, 0), 0);      // nothing left or right of the
-        EXPECT_EQ(p->Lit(350, 0, 400, 300, 0), 0);   // picture's 300 columns
-    }
-    // Between 50:20 and 50:40 the text moved up by about one row a frame:
-    // find the shift that best lays one picture on the other.
-    const Picture &a = At(50, 20), &b = At(50, 40);
-    int bestShift = 0;
-    double bestErr = 1e30;
-    for (int d = 1; d < 150; d++) {
-        double err = 0;
-        for (int y = 0; y + d < 300; y++)
-            for (int x = 50; x < 350; x += 2)
-                err += std::abs(a.Lum(x, y + d) - b.Lum(x, y));
-        err /= double(300 - d);
-        if (err < bestErr) {
-            bestErr = err;
-            bestShift = d;
-        }
-    }
-    EXPECT_GT(bestShift, 50);    // 20 rows of music are about 70 frames
-    EXPECT_LT(bestShift, 90);
-    EXPECT_LT(bestErr, 1.0);     // the same text, only moved
-    EXPECT_EQ(At(53, 55).Lit(0, 0, 400, 300, 0), 0);
-}
-
 // One run of the program serves every check (a run takes some seconds).
 TEST_F(HeadlessScenes, TitleSplotSpiralsAndScrollerSteps)
 {
     {
         SCOPED_TRACE("TitleAppearsAndSettlesThenGlows");
-        TitleAppearsAndSettlesThenGlows();
+        const Picture &early = At(1, 5), &settled = At(1, 40), &late = At(1, 63);
+        EXPECT_GT(LitOutsideTitle(early), 2000);   // jittered copies spill out
+        EXPECT_LT(early.Mean(), settled.Mean());   // and are still faint
+        EXPECT_EQ(LitOutsideTitle(settled), 0);    // at rest inside its rectangle
+        EXPECT_EQ(settled.Rgb, late.Rgb);          // and still
+        EXPECT_GT(settled.Mean(kTitleX0, kTitleY0, kTitleX1, kTitleY1), 40.0);
+
+        // The glow spreads beyond the picture and brightens it, then holds.
+        const Picture &glow = At(2, 4);
+        EXPECT_GT(glow.Mean(), late.Mean() + 5);
+        EXPECT_GT(LitOutsideTitle(glow), 5000);
+        EXPECT_EQ(At(2, 20).Rgb, At(2, 29).Rgb);
     }
+
     {
         SCOPED_TRACE("SplotFadesInAndOut");
-        SplotFadesInAndOut();
+        std::vector<double> mean;
+        for (int o = 3; o <= 4; o++)
+            for (int r = 0; r < 64; r += 3)
+                if (o * 100 + r < 450)
+                    mean.push_back(At(o, r).Mean());
+        const double lo = *std::min_element(mean.begin(), mean.end());
+        const double hi = *std::max_element(mean.begin(), mean.end());
+        EXPECT_LT(lo, 3.0);    // nearly black between pulses
+        EXPECT_GT(hi, 40.0);   // bright at the top of a pulse
+        // Several pulses (128 frames each) in the step: the brightness turns
+        // from rising to falling more than once.
+        int peaks = 0;
+        for (size_t i = 1; i + 1 < mean.size(); i++)
+            peaks += mean[i] > mean[i - 1] && mean[i] >= mean[i + 1] && mean[i] > 20;
+        EXPECT_GE(peaks, 2);
     }
+
     {
         SCOPED_TRACE("BeamsSweepWhileTheTitleBlendsIn");
-        BeamsSweepWhileTheTitleBlendsIn();
+        // The title band (page rows 91..215) stands out from the splot once the
+        // title has blended in.
+        auto contrast = [](const Picture &p) {
+            return p.Mean(0, 100, 400, 200) / (1.0 + (p.Mean(0, 0, 400, 80) + p.Mean(0, 230, 400, 300)) / 2);
+        };
+        const double first = contrast(At(4, 52)), titled = contrast(At(5, 60));
+        EXPECT_GT(titled, first * 1.5);
+        // The light's brightest spot moves from left to right.
+        std::vector<double> spot;
+        for (int r : {20, 28, 36, 44}) {
+            const Picture &p = At(5, r);
+            int best = -1;
+            double bestX = 0;
+            for (int y = 0; y < p.H; y++)
+                for (int x = 0; x < p.W; x++)
+                    if (p.Lum(x, y) > best) {
+                        best = p.Lum(x, y);
+                        bestX = x;
+                    }
+            // The light's core is white; without it on the page the brightest
+            // spot is some splot blob, wherever the random numbers put it.
+            if (best == 255)
+                spot.push_back(bestX);
+        }
+        EXPECT_GE(spot.size(), 3u);
+        for (size_t i = 1; i < spot.size(); i++)
+            EXPECT_LT(spot[i - 1], spot[i]);
     }
+
     {
         SCOPED_TRACE("SpiralsGrowAndShrinkAway");
-        SpiralsGrowAndShrinkAway();
+        const long a = At(6, 40).Lit(0, 0, 400, 300), b = At(6, 63).Lit(0, 0, 400, 300), c = At(7, 20).Lit(0, 0, 400, 300);
+        EXPECT_LT(a, b);
+        EXPECT_LT(b, c);
+        // While they shrink away the page darkens.
+        EXPECT_GT(At(11, 41).Mean(), At(11, 63).Mean());
     }
+
     {
         SCOPED_TRACE("ScrollerRollsUpInItsColumnThenBlack");
-        ScrollerRollsUpInItsColumnThenBlack();
+        EXPECT_EQ(At(49, 10).Lit(0, 0, 400, 300), 0);   // still below the screen
+        for (const Picture *p : {&At(49, 40), &At(50, 20), &At(50, 40), &At(50, 60)}) {
+            EXPECT_GT(p->Lit(50, 0, 350, 300), 500);
+            EXPECT_EQ(p->Lit(0, 0, 50, 300, 0), 0);      // nothing left or right of the
+            EXPECT_EQ(p->Lit(350, 0, 400, 300, 0), 0);   // picture's 300 columns
+        }
+        // Between 50:20 and 50:40 the text moved up by about one row a frame:
+        // find the shift that best lays one picture on the other.
+        const Picture &a = At(50, 20), &b = At(50, 40);
+        int bestShift = 0;
+        double bestErr = 1e30;
+        for (int d = 1; d < 150; d++) {
+            double err = 0;
+            for (int y = 0; y + d < 300; y++)
+                for (int x = 50; x < 350; x += 2)
+                    err += std::abs(a.Lum(x, y + d) - b.Lum(x, y));
+            err /= double(300 - d);
+            if (err < bestErr) {
+                bestErr = err;
+                bestShift = d;
+            }
+        }
+        EXPECT_GT(bestShift, 50);    // 20 rows of music are about 70 frames
+        EXPECT_LT(bestShift, 90);
+        EXPECT_LT(bestErr, 1.0);     // the same text, only moved
+        EXPECT_EQ(At(53, 55).Lit(0, 0, 400, 300, 0), 0);
     }
 }
