@@ -81,131 +81,6 @@ double RmsDb(const OrderLevels &lv, int order)
     return lv.frames[o] > 0 ? 10.0 * std::log10(std::fmax(lv.sumSquares[o] / lv.frames[o], 1e-24)) : -240.0;
 }
 
-class SoundtrackTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        std::string error;
-        ASSERT_TRUE(BuildSoundtrack(bytes_, error)) << error;
-        ModulePtr m = Load(bytes_);
-        ASSERT_TRUE(m);
-        // the one rendering of the whole song in this program
-        std::vector<float> audio;
-        song_ = Render(m.get(), 600.0, &audio);
-        loudness_ = MeasureLoudness(audio);
-        highShare_ = BandEnergyShare(audio, 16000, kLoudnessRate);
-    }
-    static std::vector<uint8_t> bytes_;
-    static OrderLevels song_;
-    static LoudnessReport loudness_;
-    static double highShare_;
-};
-std::vector<uint8_t> SoundtrackTest::bytes_;
-OrderLevels SoundtrackTest::song_;
-LoudnessReport SoundtrackTest::loudness_;
-double SoundtrackTest::highShare_ = 0;
-
-TEST_F(SoundtrackTest, OrdersOf64RowsAtSpeed6Tempo125WithoutAPatternRepeatingOverAndOver)
-{
-    ModulePtr m = Load(bytes_);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(openmpt_module_get_num_orders(m.get()), kMusicOrders);
-    EXPECT_EQ(openmpt_module_get_current_speed(m.get()), 6);
-    EXPECT_EQ(openmpt_module_get_current_tempo(m.get()), 125);
-    std::set<int> seen;
-    for (int o = 0; o < kMusicOrders; ++o) {
-        const int p = openmpt_module_get_order_pattern(m.get(), o);
-        EXPECT_EQ(openmpt_module_get_pattern_num_rows(m.get(), p), 64) << "order " << o;
-        if (o > 0) {
-            EXPECT_NE(p, openmpt_module_get_order_pattern(m.get(), o - 1)) << "order " << o;
-        }
-        seen.insert(p);
-    }
-    EXPECT_GE(seen.size(), size_t(kMusicOrders * 3 / 4));
-}
-
-TEST_F(SoundtrackTest, EndsRightAfterTheDemosLastPosition)
-{
-    ModulePtr m = Load(bytes_);
-    ASSERT_TRUE(m);
-    const double duration = openmpt_module_get_duration_seconds(m.get());
-    EXPECT_NEAR(duration, kMusicSongOrders * kOrderSeconds, 0.05);
-    // 53:60, where the demo's last step ends, is inside the song...
-    openmpt_module_set_position_seconds(m.get(), (53 * 64 + 60) * kOrderSeconds / 64.0 + 0.01);
-    EXPECT_EQ(openmpt_module_get_current_order(m.get()), 53);
-    EXPECT_NEAR(openmpt_module_get_current_row(m.get()), 60, 1);
-    // ...and the rendering plays orders 0 to 53 once, never the calm loop,
-    // and stops within a second of 54:00.
-    for (int o = 0; o < kMusicOrders; ++o) {
-        if (o < kMusicSongOrders)
-            EXPECT_NEAR(song_.frames[size_t(o)] / 2.0 / kRate, kOrderSeconds, 0.2) << "order " << o;
-        else
-            EXPECT_EQ(song_.frames[size_t(o)], 0.0) << "order " << o;
-    }
-    double rendered = 0;
-    for (double f : song_.frames)
-        rendered += f / 2.0 / kRate;
-    EXPECT_NEAR(rendered, duration, 1.0);
-}
-
-TEST_F(SoundtrackTest, EveryOrderAfterTheIntroIsAudible)
-{
-    // The intro (order 0) may be quiet; every later order must carry real
-    // sound: a silent-file trap (zero volumes, disabled channels) fails here.
-    EXPECT_GT(RmsDb(song_, 0), -50.0);
-    for (int o = 1; o < kMusicSongOrders; ++o)
-        EXPECT_GT(RmsDb(song_, o), -30.0) << "order " << o;
-}
-
-TEST_F(SoundtrackTest, BuildsFromQuietIntroToLoudClimax)
-{
-    // The black intro is the quietest stretch; the orders before the
-    // scroller (the climax) are among the loudest.
-    double climax = 0, body = 0;
-    for (int o = 43; o <= 47; ++o)
-        climax += RmsDb(song_, o) / 5.0;
-    for (int o = 1; o < kMusicSongOrders; ++o)
-        body += RmsDb(song_, o) / double(kMusicSongOrders - 1);
-    EXPECT_LT(RmsDb(song_, 0), climax - 2.0);
-    EXPECT_GT(climax, body);
-}
-
-TEST_F(SoundtrackTest, LoudnessHasRangeHeadroomAndABroadcastLevel)
-{
-    EXPECT_GE(loudness_.integrated, -16.0);
-    EXPECT_LE(loudness_.integrated, -13.0);
-    EXPECT_GE(loudness_.range, 7.0) << "the music breathes: quiet scenes are quiet";
-    EXPECT_LE(loudness_.truePeak, -1.0);
-    EXPECT_GT(Db(song_.peak), -9.0) << "the peak is not far too quiet either";
-    EXPECT_LE(highShare_, -32.0) << "little hiss above 16 kHz";
-}
-
-TEST_F(SoundtrackTest, LoudnessOfEveryStepFollowsThePlan)
-{
-    const std::vector<StepLoudness> steps = MeasureSteps(loudness_);
-    ASSERT_EQ(steps.size(), size_t(kMusicSteps));
-    EXPECT_GE(PlanCorrelation(steps, 5.0), 0.8);
-    double quietest = 0, loudest = -120;
-    for (const StepLoudness &s : steps)
-        if (s.to - s.from >= 5.0) {
-            quietest = std::min(quietest, s.loudness);
-            loudest = std::max(loudest, s.loudness);
-        }
-    EXPECT_LE(quietest, -22.0);
-    EXPECT_GE(loudest, -13.0);
-    // where the plan changes from one long step to the next, the music
-    // changes its loudness the same way
-    for (size_t i = 1; i < steps.size(); ++i) {
-        const StepLoudness &a = steps[i - 1], &b = steps[i];
-        if (a.to - a.from < 5.0 || b.to - b.from < 5.0 || a.energy == b.energy)
-            continue;
-        if (b.energy > a.energy)
-            EXPECT_GT(b.loudness, a.loudness) << "lift into step " << b.step;
-        else
-            EXPECT_LT(b.loudness, a.loudness) << "drop into step " << b.step;
-    }
-}
-
 // Mean short-term loudness of some channels alone, from an order on.
 double PartLoudness(const std::vector<uint8_t> &bytes, std::vector<int> channels, int order, int orders)
 {
@@ -231,17 +106,6 @@ double PartLoudness(const std::vector<uint8_t> &bytes, std::vector<int> channels
             ++n;
         }
     return n ? 10.0 * std::log10(power / n) : -120.0;
-}
-
-TEST_F(SoundtrackTest, KickAndBackbeatAreHeardAgainstThePads)
-{
-    // the climax, the particle fire (driving drums) and the bump mapping (a break beat)
-    for (int order : {43, 28, 12}) {
-        const double pads = PartLoudness(bytes_, {kChPad1, kChPad2, kChPad3}, order, 1);
-        EXPECT_GT(PartLoudness(bytes_, {kChKick}, order, 1), pads - 6.0) << "order " << order;
-        EXPECT_GT(PartLoudness(bytes_, {kChSnare}, order, 1), pads - 6.0) << "order " << order;
-        EXPECT_GT(PartLoudness(bytes_, {kChBass}, order, 1), pads - 6.0) << "order " << order;
-    }
 }
 
 // A progression: the chords of an order, the same whichever bar it starts on.
@@ -288,24 +152,155 @@ TEST(SoundtrackHarmony, ProgressionsVaryAndTheClimaxStandsApart)
     EXPECT_GE(away, 4);
 }
 
-TEST_F(SoundtrackTest, CalmLoopPlaysAfterJumpingToOrder60AndLoops)
+// The song is built and rendered once for all of these checks (a rendering
+// takes seconds): shape, timing, end, audibility, loudness against the
+// plan, the parts of the mix, the calm loop, determinism.
+TEST(Soundtrack, BuiltRenderedAndMeasured)
 {
-    ModulePtr m = Load(bytes_);
-    ASSERT_TRUE(m);
-    openmpt_module_set_position_order_row(m.get(), 60, 0);
-    const OrderLevels lv = Render(m.get(), 5 * kOrderSeconds);
-    for (int o : {60, 61, 62, 63})
-        EXPECT_GT(RmsDb(lv, o), -30.0) << "order " << o;
-    EXPECT_GT(lv.frames[kMusicLoopStart], 0.0) << "order 63 goes on to the loop's start";
-    EXPECT_LT(Db(lv.peak), -1.0);
-}
-
-TEST_F(SoundtrackTest, GenerationIsDeterministic)
-{
-    std::vector<uint8_t> again;
+    std::vector<uint8_t> bytes;
     std::string error;
-    ASSERT_TRUE(BuildSoundtrack(again, error)) << error;
-    EXPECT_EQ(again, bytes_);
+    ASSERT_TRUE(BuildSoundtrack(bytes, error)) << error;
+    OrderLevels song;
+    LoudnessReport loudness;
+    double highShare = 0;
+    {
+        ModulePtr m = Load(bytes);
+        ASSERT_TRUE(m);
+        std::vector<float> audio;
+        song = Render(m.get(), 600.0, &audio);
+        loudness = MeasureLoudness(audio);
+        highShare = BandEnergyShare(audio, 16000, kLoudnessRate);
+    }
+    {
+        SCOPED_TRACE("OrdersOf64RowsAtSpeed6Tempo125WithoutAPatternRepeatingOverAndOver");
+        ModulePtr m = Load(bytes);
+        ASSERT_TRUE(m);
+        EXPECT_EQ(openmpt_module_get_num_orders(m.get()), kMusicOrders);
+        EXPECT_EQ(openmpt_module_get_current_speed(m.get()), 6);
+        EXPECT_EQ(openmpt_module_get_current_tempo(m.get()), 125);
+        std::set<int> seen;
+        for (int o = 0; o < kMusicOrders; ++o) {
+            const int p = openmpt_module_get_order_pattern(m.get(), o);
+            EXPECT_EQ(openmpt_module_get_pattern_num_rows(m.get(), p), 64) << "order " << o;
+            if (o > 0) {
+                EXPECT_NE(p, openmpt_module_get_order_pattern(m.get(), o - 1)) << "order " << o;
+            }
+            seen.insert(p);
+        }
+        EXPECT_GE(seen.size(), size_t(kMusicOrders * 3 / 4));
+    }
+
+    {
+        SCOPED_TRACE("EndsRightAfterTheDemosLastPosition");
+        ModulePtr m = Load(bytes);
+        ASSERT_TRUE(m);
+        const double duration = openmpt_module_get_duration_seconds(m.get());
+        EXPECT_NEAR(duration, kMusicSongOrders * kOrderSeconds, 0.05);
+        // 53:60, where the demo's last step ends, is inside the song...
+        openmpt_module_set_position_seconds(m.get(), (53 * 64 + 60) * kOrderSeconds / 64.0 + 0.01);
+        EXPECT_EQ(openmpt_module_get_current_order(m.get()), 53);
+        EXPECT_NEAR(openmpt_module_get_current_row(m.get()), 60, 1);
+        // ...and the rendering plays orders 0 to 53 once, never the calm loop,
+        // and stops within a second of 54:00.
+        for (int o = 0; o < kMusicOrders; ++o) {
+            if (o < kMusicSongOrders)
+                EXPECT_NEAR(song.frames[size_t(o)] / 2.0 / kRate, kOrderSeconds, 0.2) << "order " << o;
+            else
+                EXPECT_EQ(song.frames[size_t(o)], 0.0) << "order " << o;
+        }
+        double rendered = 0;
+        for (double f : song.frames)
+            rendered += f / 2.0 / kRate;
+        EXPECT_NEAR(rendered, duration, 1.0);
+    }
+
+    {
+        SCOPED_TRACE("EveryOrderAfterTheIntroIsAudible");
+        // The intro (order 0) may be quiet; every later order must carry real
+        // sound: a silent-file trap (zero volumes, disabled channels) fails here.
+        EXPECT_GT(RmsDb(song, 0), -50.0);
+        for (int o = 1; o < kMusicSongOrders; ++o)
+            EXPECT_GT(RmsDb(song, o), -30.0) << "order " << o;
+    }
+
+    {
+        SCOPED_TRACE("BuildsFromQuietIntroToLoudClimax");
+        // The black intro is the quietest stretch; the orders before the
+        // scroller (the climax) are among the loudest.
+        double climax = 0, body = 0;
+        for (int o = 43; o <= 47; ++o)
+            climax += RmsDb(song, o) / 5.0;
+        for (int o = 1; o < kMusicSongOrders; ++o)
+            body += RmsDb(song, o) / double(kMusicSongOrders - 1);
+        EXPECT_LT(RmsDb(song, 0), climax - 2.0);
+        EXPECT_GT(climax, body);
+    }
+
+    {
+        SCOPED_TRACE("LoudnessHasRangeHeadroomAndABroadcastLevel");
+        EXPECT_GE(loudness.integrated, -16.0);
+        EXPECT_LE(loudness.integrated, -13.0);
+        EXPECT_GE(loudness.range, 7.0) << "the music breathes: quiet scenes are quiet";
+        EXPECT_LE(loudness.truePeak, -1.0);
+        EXPECT_GT(Db(song.peak), -9.0) << "the peak is not far too quiet either";
+        EXPECT_LE(highShare, -32.0) << "little hiss above 16 kHz";
+    }
+
+    {
+        SCOPED_TRACE("LoudnessOfEveryStepFollowsThePlan");
+        const std::vector<StepLoudness> steps = MeasureSteps(loudness);
+        ASSERT_EQ(steps.size(), size_t(kMusicSteps));
+        EXPECT_GE(PlanCorrelation(steps, 5.0), 0.8);
+        double quietest = 0, loudest = -120;
+        for (const StepLoudness &s : steps)
+            if (s.to - s.from >= 5.0) {
+                quietest = std::min(quietest, s.loudness);
+                loudest = std::max(loudest, s.loudness);
+            }
+        EXPECT_LE(quietest, -22.0);
+        EXPECT_GE(loudest, -13.0);
+        // where the plan changes from one long step to the next, the music
+        // changes its loudness the same way
+        for (size_t i = 1; i < steps.size(); ++i) {
+            const StepLoudness &a = steps[i - 1], &b = steps[i];
+            if (a.to - a.from < 5.0 || b.to - b.from < 5.0 || a.energy == b.energy)
+                continue;
+            if (b.energy > a.energy)
+                EXPECT_GT(b.loudness, a.loudness) << "lift into step " << b.step;
+            else
+                EXPECT_LT(b.loudness, a.loudness) << "drop into step " << b.step;
+        }
+    }
+
+    {
+        SCOPED_TRACE("KickAndBackbeatAreHeardAgainstThePads");
+        // the climax, the particle fire (driving drums) and the bump mapping (a break beat)
+        for (int order : {43, 28, 12}) {
+            const double pads = PartLoudness(bytes, {kChPad1, kChPad2, kChPad3}, order, 1);
+            EXPECT_GT(PartLoudness(bytes, {kChKick}, order, 1), pads - 6.0) << "order " << order;
+            EXPECT_GT(PartLoudness(bytes, {kChSnare}, order, 1), pads - 6.0) << "order " << order;
+            EXPECT_GT(PartLoudness(bytes, {kChBass}, order, 1), pads - 6.0) << "order " << order;
+        }
+    }
+
+    {
+        SCOPED_TRACE("CalmLoopPlaysAfterJumpingToOrder60AndLoops");
+        ModulePtr m = Load(bytes);
+        ASSERT_TRUE(m);
+        openmpt_module_set_position_order_row(m.get(), 60, 0);
+        const OrderLevels lv = Render(m.get(), 5 * kOrderSeconds);
+        for (int o : {60, 61, 62, 63})
+            EXPECT_GT(RmsDb(lv, o), -30.0) << "order " << o;
+        EXPECT_GT(lv.frames[kMusicLoopStart], 0.0) << "order 63 goes on to the loop's start";
+        EXPECT_LT(Db(lv.peak), -1.0);
+    }
+
+    {
+        SCOPED_TRACE("GenerationIsDeterministic");
+        std::vector<uint8_t> again;
+        ASSERT_TRUE(BuildSoundtrack(again, error)) << error;
+        EXPECT_EQ(again, bytes);
+    }
 }
 
 TEST(MusicSin, MatchesTheLibraryWithinRounding)
