@@ -6,6 +6,7 @@
 #include "3DStuff.h"
 #include "General.h"
 #include "Modes.h"
+#include "RandomFire.h"
 #include "Runtime.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,26 @@ TEST_F(ShellRuntime, ObjectEffectControlsAtEffectTwelve)
     ObjectType = 0;
     Changing = 0;
     TargetType = 0;
+    EffectNo = 0;
+}
+
+// The swirl's keys and commands reach it at effect 3 only; the particle
+// fire (9) ignores them all.
+TEST_F(ShellRuntime, SwirlControlsAtEffectThree)
+{
+    DrawRandom = 0;
+    WndProc(hMainAppWnd, WM_KEYDOWN, VK_F2, 0);
+    EXPECT_EQ(DrawRandom.load(), 0);
+    EffectNo = 3;
+    WndProc(hMainAppWnd, WM_KEYDOWN, VK_F2, 0);
+    EXPECT_EQ(DrawRandom.load(), 1);
+    WndProc(hMainAppWnd, WM_COMMAND, IDM_RNDFIRE_RANDOM, 0);
+    EXPECT_EQ(DrawRandom.load(), 0);
+    EffectNo = 9;
+    WndProc(hMainAppWnd, WM_KEYDOWN, VK_F2, 0);
+    WndProc(hMainAppWnd, WM_COMMAND, IDM_RNDFIRE_RANDOM, 0);
+    EXPECT_EQ(DrawRandom.load(), 0);
+    EXPECT_EQ(ApplicationFin.load(), 0);
     EffectNo = 0;
 }
 
