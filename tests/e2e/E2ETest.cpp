@@ -1,7 +1,6 @@
 // The real program, run headless as a user or a script would: the test card
 // shows rows 0 to 299, a missing data folder or song is explained and ends
-// the program with a failure status, bad options are refused, and a video is
-// recorded with its sound track.
+// the program with a failure status, bad options are refused.
 #include "zentrix.h"
 
 #include "RunProgram.h"
@@ -167,28 +166,6 @@ TEST(EndToEnd, PositionsNeverReachedAreReported)
     EXPECT_EQ(r.Status, 1) << r.Output;
     EXPECT_TRUE(fs::exists(dir / "61-00.png"));
     EXPECT_NE(r.Output.find("never reached 99:00"), std::string::npos) << r.Output;
-}
-
-TEST(EndToEnd, ARecordingHasPictureAndSound)
-{
-    if (RunCommand("ffprobe -version").Status != 0)
-        GTEST_SKIP() << "ffmpeg is not installed";
-    const fs::path dir = ScratchFolder("e2e-record");
-    const fs::path video = dir / "sub" / "card.mp4";
-    const Outcome r = RunCommand(kExe + " --record " + video.string() + " /TEST");
-    ASSERT_EQ(r.Status, 0) << r.Output;
-    EXPECT_NE(r.Output.find("recording ["), std::string::npos);
-    // The sound track is kept beside the video only when asked (--wav).
-    EXPECT_FALSE(fs::exists(dir / "sub" / "card.wav"));
-    const Outcome probe = RunCommand("ffprobe -v error -show_entries stream=codec_type,width,height,duration -of csv=p=0 " +
-                            video.string());
-    ASSERT_EQ(probe.Status, 0) << probe.Output;
-    EXPECT_NE(probe.Output.find("video,400,300"), std::string::npos) << probe.Output;
-    EXPECT_NE(probe.Output.find("audio"), std::string::npos) << probe.Output;
-    // From order 60 to the end of the song: four orders of 7.68 s.
-    const size_t at = probe.Output.find("video,400,300,");
-    ASSERT_NE(at, std::string::npos);
-    EXPECT_NEAR(std::stod(probe.Output.substr(at + 14)), 4 * 7.68, 1.0);
 }
 
 } // namespace
