@@ -1,23 +1,19 @@
 // The soundtrack through libopenmpt: shape, timing, end, loudness floor and
-// peak of the rendered audio, its dynamics against the plan, the parts of the
-// mix, the harmony, determinism; the IT writer's limits and its packed
-// patterns read back by a real player.
+// peak of the rendered audio, its loudness against the plan, the calm loop,
+// determinism; the IT writer's limits and its packed patterns read back by a
+// real player.
 #include "ItWriter.h"
 #include "Music.h"
 #include "MusicLoudness.h"
-#include "MusicScore.h"
 #include "MusicSynth.h"
 
 #include <libopenmpt/libopenmpt.h>
-#include <libopenmpt/libopenmpt_ext.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -81,80 +77,9 @@ double RmsDb(const OrderLevels &lv, int order)
     return lv.frames[o] > 0 ? 10.0 * std::log10(std::fmax(lv.sumSquares[o] / lv.frames[o], 1e-24)) : -240.0;
 }
 
-// Mean short-term loudness of some channels alone, from an order on.
-double PartLoudness(const std::vector<uint8_t> &bytes, std::vector<int> channels, int order, int orders)
-{
-    std::unique_ptr<openmpt_module_ext, void (*)(openmpt_module_ext *)> m(
-        openmpt_module_ext_create_from_memory(bytes.data(), bytes.size(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                              nullptr, nullptr),
-        openmpt_module_ext_destroy);
-    openmpt_module_ext_interface_interactive it{};
-    if (!m || !openmpt_module_ext_get_interface(m.get(), LIBOPENMPT_EXT_C_INTERFACE_INTERACTIVE, &it, sizeof it))
-        return -120.0;
-    for (int ch = 0; ch < kChCount; ++ch)
-        it.set_channel_mute_status(m.get(), ch, std::find(channels.begin(), channels.end(), ch) == channels.end());
-    openmpt_module *mod = openmpt_module_ext_get_module(m.get());
-    openmpt_module_ctl_set_integer(mod, "dither", 0);
-    openmpt_module_set_position_order_row(mod, order, 0);
-    std::vector<float> audio;
-    Render(mod, orders * kOrderSeconds, &audio);
-    double power = 0;
-    int n = 0;
-    for (double st : MeasureLoudness(audio).shortTerm)
-        if (st > -70.0) {
-            power += std::pow(10.0, st / 10.0);
-            ++n;
-        }
-    return n ? 10.0 * std::log10(power / n) : -120.0;
-}
-
-// A progression: the chords of an order, the same whichever bar it starts on.
-std::string Progression(int order)
-{
-    std::vector<std::string> bars;
-    for (const Chord &c : ParseChords(MusicHarmony(order)))
-        bars.push_back(std::to_string(c.root) + (c.minor ? "m" : ""));
-    std::string best;
-    for (size_t r = 0; r < bars.size(); ++r) {
-        std::string s;
-        for (size_t k = 0; k < bars.size(); ++k)
-            s += bars[(r + k) % bars.size()] + " ";
-        if (best.empty() || s < best)
-            best = s;
-    }
-    return best;
-}
-
-TEST(SoundtrackHarmony, ProgressionsVaryAndTheClimaxStandsApart)
-{
-    for (int orders : {kMusicSongOrders, kMusicOrders}) {
-        std::map<std::string, int> count;
-        for (int o = 0; o < orders; ++o)
-            ++count[Progression(o)];
-        EXPECT_GE(count.size(), 4u);
-        for (const auto &c : count)
-            EXPECT_LE(c.second * 4, orders) << c.first << "in " << c.second << " of " << orders << " orders";
-    }
-    // the climax (orders 43 to 47) shares no progression with the opening (0 to 5)
-    std::set<std::string> opening;
-    for (int o = 0; o <= 5; ++o)
-        opening.insert(Progression(o));
-    for (int o = 43; o <= 47; ++o)
-        EXPECT_EQ(opening.count(Progression(o)), 0u) << "order " << o;
-    // and the middle leaves D minor for a while: some order there has no D minor chord at all
-    int away = 0;
-    for (int o = 15; o < 40; ++o) {
-        bool dMinor = false;
-        for (const Chord &c : ParseChords(MusicHarmony(o)))
-            dMinor = dMinor || (c.root == 2 && c.minor);
-        away += dMinor ? 0 : 1;
-    }
-    EXPECT_GE(away, 4);
-}
-
 // The song is built and rendered once for all of these checks (a rendering
 // takes seconds): shape, timing, end, audibility, loudness against the
-// plan, the parts of the mix, the calm loop, determinism.
+// plan, the calm loop, determinism.
 TEST(Soundtrack, BuiltRenderedAndMeasured)
 {
     std::vector<uint8_t> bytes;
@@ -172,22 +97,16 @@ TEST(Soundtrack, BuiltRenderedAndMeasured)
         highShare = BandEnergyShare(audio, 16000, kLoudnessRate);
     }
     {
-        SCOPED_TRACE("OrdersOf64RowsAtSpeed6Tempo125WithoutAPatternRepeatingOverAndOver");
+        SCOPED_TRACE("OrdersOf64RowsAtSpeed6Tempo125");
         ModulePtr m = Load(bytes);
         ASSERT_TRUE(m);
         EXPECT_EQ(openmpt_module_get_num_orders(m.get()), kMusicOrders);
         EXPECT_EQ(openmpt_module_get_current_speed(m.get()), 6);
         EXPECT_EQ(openmpt_module_get_current_tempo(m.get()), 125);
-        std::set<int> seen;
         for (int o = 0; o < kMusicOrders; ++o) {
             const int p = openmpt_module_get_order_pattern(m.get(), o);
             EXPECT_EQ(openmpt_module_get_pattern_num_rows(m.get(), p), 64) << "order " << o;
-            if (o > 0) {
-                EXPECT_NE(p, openmpt_module_get_order_pattern(m.get(), o - 1)) << "order " << o;
-            }
-            seen.insert(p);
         }
-        EXPECT_GE(seen.size(), size_t(kMusicOrders * 3 / 4));
     }
 
     {
@@ -224,23 +143,9 @@ TEST(Soundtrack, BuiltRenderedAndMeasured)
     }
 
     {
-        SCOPED_TRACE("BuildsFromQuietIntroToLoudClimax");
-        // The black intro is the quietest stretch; the orders before the
-        // scroller (the climax) are among the loudest.
-        double climax = 0, body = 0;
-        for (int o = 43; o <= 47; ++o)
-            climax += RmsDb(song, o) / 5.0;
-        for (int o = 1; o < kMusicSongOrders; ++o)
-            body += RmsDb(song, o) / double(kMusicSongOrders - 1);
-        EXPECT_LT(RmsDb(song, 0), climax - 2.0);
-        EXPECT_GT(climax, body);
-    }
-
-    {
-        SCOPED_TRACE("LoudnessHasRangeHeadroomAndABroadcastLevel");
+        SCOPED_TRACE("LoudnessHasHeadroomAndABroadcastLevel");
         EXPECT_GE(loudness.integrated, -16.0);
         EXPECT_LE(loudness.integrated, -13.0);
-        EXPECT_GE(loudness.range, 7.0) << "the music breathes: quiet scenes are quiet";
         EXPECT_LE(loudness.truePeak, -1.0);
         EXPECT_GT(Db(song.peak), -9.0) << "the peak is not far too quiet either";
         EXPECT_LE(highShare, -32.0) << "little hiss above 16 kHz";
@@ -269,17 +174,6 @@ TEST(Soundtrack, BuiltRenderedAndMeasured)
                 EXPECT_GT(b.loudness, a.loudness) << "lift into step " << b.step;
             else
                 EXPECT_LT(b.loudness, a.loudness) << "drop into step " << b.step;
-        }
-    }
-
-    {
-        SCOPED_TRACE("KickAndBackbeatAreHeardAgainstThePads");
-        // the climax, the particle fire (driving drums) and the bump mapping (a break beat)
-        for (int order : {43, 28, 12}) {
-            const double pads = PartLoudness(bytes, {kChPad1, kChPad2, kChPad3}, order, 1);
-            EXPECT_GT(PartLoudness(bytes, {kChKick}, order, 1), pads - 6.0) << "order " << order;
-            EXPECT_GT(PartLoudness(bytes, {kChSnare}, order, 1), pads - 6.0) << "order " << order;
-            EXPECT_GT(PartLoudness(bytes, {kChBass}, order, 1), pads - 6.0) << "order " << order;
         }
     }
 
