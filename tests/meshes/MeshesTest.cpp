@@ -188,9 +188,10 @@ TEST(Meshes, DolphinImportsClosedOutwardAndMapped)
     ExpectNoDuplicateVertices(m);
 }
 
-TEST(Meshes, ManImportsClosedOutwardWithEnoughVertices)
+TEST(Meshes, ManImportsClosedOutwardUprightWithEnoughVertices)
 {
-    const MeshData m = Imported(BuildMan(), "Man");
+    const Mesh built = BuildMan();
+    const MeshData m = Imported(built, "Man");
     EXPECT_GE(m.VertexCount(), 1000u); // the helix needs 1000 points on it
     EXPECT_TRUE(m.info.mapping);
     // Separate closed parts (head, torso, limbs, feet): every edge still has
@@ -210,12 +211,9 @@ TEST(Meshes, ManImportsClosedOutwardWithEnoughVertices)
     EXPECT_EQ(volume.size(), 8u); // head, torso, two arms, two legs, two feet
     for (const auto &v : volume)
         EXPECT_GT(v.second, 0.0) << "part of vertex " << v.first;
-}
 
-TEST(Meshes, ManStandsUprightAndItsFirstThousandVerticesCoverIt)
-{
-    const MeshData m = Imported(BuildMan(), "Man");
-    // At angle 0 the head (the top of the figure on screen) is above the feet.
+    // At angle 0 the head (the top of the figure on screen) is above the
+    // feet, and the first thousand vertices (the helix's) reach both ends.
     float topOfFirst = 1e30f, bottomOfFirst = -1e30f, top = 1e30f, bottom = -1e30f;
     for (size_t i = 0; i < m.VertexCount(); ++i) {
         const float y = Rotate(Vertex(m, i), 0, 512, 0).y;
@@ -231,7 +229,6 @@ TEST(Meshes, ManStandsUprightAndItsFirstThousandVerticesCoverIt)
     EXPECT_LT(topOfFirst, top + 2.0f);
     EXPECT_GT(bottomOfFirst, bottom - 2.0f);
     // The head group is the top of the figure.
-    const Mesh built = BuildMan();
     double headY = 0, allY = 0;
     int heads = 0;
     for (const MeshFace &f : built.faces) {
