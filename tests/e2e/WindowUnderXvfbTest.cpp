@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -35,8 +36,7 @@ bool Installed(const char *tool)
 }
 
 // A screenshot of the whole X screen (xwd's ZPixmap dump of a 24-bit
-// screen), its pixels read as 0x00RRGGBB where asked for: sanitizer builds
-// are slow to convert a whole screen on every look.
+// screen), its pixels read as 0x00RRGGBB where asked for.
 struct Shot {
     int W = 0, H = 0;
     std::string Data;
@@ -87,34 +87,17 @@ std::string Text(const Box &b)
     return std::to_string(b.W) + "x" + std::to_string(b.H) + "+" + std::to_string(b.X) + "+" + std::to_string(b.Y);
 }
 
-// The bounding box of everything not black, found from the edges inwards.
+// The bounding box of everything not black.
 Box Bounds(const Shot &s)
 {
-    auto rowLit = [&](int y, int from, int to) {
-        for (int x = from; x < to; x++)
-            if (s.At(x, y) != 0)
-                return true;
-        return false;
-    };
-    auto columnLit = [&](int x, int from, int to) {
-        for (int y = from; y < to; y++)
-            if (s.At(x, y) != 0)
-                return true;
-        return false;
-    };
-    int y0 = 0, y1 = s.H - 1;
-    while (y0 < s.H && !rowLit(y0, 0, s.W))
-        y0++;
-    if (y0 == s.H)
-        return Box{};
-    while (!rowLit(y1, 0, s.W))
-        y1--;
-    int x0 = 0, x1 = s.W - 1;
-    while (!columnLit(x0, y0, y1 + 1))
-        x0++;
-    while (!columnLit(x1, y0, y1 + 1))
-        x1--;
-    return Box{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    int x0 = s.W, y0 = s.H, x1 = -1, y1 = -1;
+    for (int y = 0; y < s.H; y++)
+        for (int x = 0; x < s.W; x++)
+            if (s.At(x, y) != 0) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    return x1 < 0 ? Box{} : Box{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
 }
 
 // How many pixels across the middle of the card's 1-pixel grating (columns
