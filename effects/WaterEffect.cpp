@@ -10,6 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 int16_t *WaterPage1 = nullptr;
 int16_t *WaterPage2 = nullptr;
 int16_t *FirePage = nullptr;
@@ -127,6 +131,215 @@ inline void Plot(uint32_t *px, long q, uint32_t colour)
     if (q >= 0 && q < PagePixels) px[q] = colour;
 }
 
+// ---- The drawing at the demo's width ------------------------------------
+//
+// Every grid row gives each screen column one vertical span, of a length
+// that changes from column to column; walking the page span by span spends
+// most of its time on mispredicted loop ends. So the spans go into a
+// transposed buffer of shade indices, one screen column after another, each
+// as a fixed window of WindowRows entries of which only the first n take the
+// span (the others keep what they held). A column's spans follow each other
+// down the column: each starts where the one before ended, so the start is
+// carried from row to row. A grid row is worked out four cells at a time,
+// for one of a cell's four columns at once. At the end the buffer goes to
+// the page row by row through the palette; entries no span reached leave the
+// page's pixel as it was.
+
+#if defined(__SSE2__)
+
+constexpr int WindowRows = 8;
+constexpr int TilePad = WindowRows;                 // rows above and below the page
+constexpr int TileRows = 308 + 2 * TilePad;         // one screen column
+constexpr uint16_t TileUntouched = 0xFFFF;
+
+uint16_t WaterTile[400 * TileRows];
+
+// A span that does not fit a window on the buffer (longer than a window, or
+// starting off the page): clipped to the page, one entry at a time.
+[[gnu::noinline]] void LongSpan(uint16_t *column, int start, int n, int from, int to)
+{
+    if (n <= 0) return;
+    const int ds = n == 2 ? (to - from) >> 1 : n > 2 ? (to - from) / n : 0;
+    const int k0 = std::max(0, -start), k1 = std::min(n, 308 - start);
+    for (int k = k0; k < k1; ++k) column[TilePad + start + k] = uint16_t(((from + k * ds) >> 8) & 255);
+}
+
+// One grid row's per-cell values, in cell order c + 1 (entry 0 is the row's
+// start): shade target T and height.
+struct WaterRowCells {
+    alignas(16) int T[104];
+    alignas(16) int H[104];
+};
+
+// Per screen column state, indexed [column within its cell][cell]: the next
+// span's first buffer row and the shade where it starts.
+struct WaterColumns {
+    alignas(16) int Start[4][100];
+    alignas(16) int Shade[4][100];
+};
+
+// The window of lane J: n16x2, from16x2 and step16x2 hold each lane's value
+// twice in 16 bits (lane j in 32-bit lane j).
+template <int J>
+inline void Window(uint16_t *w, __m128i from16x2, __m128i step16x2, __m128i n16x2)
+{
+    const __m128i k = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m128i from = _mm_shuffle_epi32(from16x2, J * 0x55);
+    const __m128i step = _mm_shuffle_epi32(step16x2, J * 0x55);
+    const __m128i n = _mm_shuffle_epi32(n16x2, J * 0x55);
+    // Only the low 16 bits of a shade matter: the index is its bits 8 to 15.
+    const __m128i index = _mm_srli_epi16(_mm_add_epi16(from, _mm_mullo_epi16(step, k)), 8);
+    const __m128i in = _mm_cmpgt_epi16(n, k);
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(w), _mm_or_si128(_mm_and_si128(in, index), _mm_andnot_si128(in, old)));
+}
+
+// Column K of every cell of grid row r (rowBase = 2r + 2), four cells a step.
+template <int K>
+void RowColumns(const WaterRowCells &cells, WaterColumns &cols, int rowBase)
+{
+    const __m128i base = _mm_set1_epi32(rowBase);
+    const __m128 one = _mm_set1_ps(1.0f);
+    for (int c = 0; c < 100; c += 4) {
+        // Shade and height interpolated across the cell: a quarter of the way
+        // per column, the shade step truncated, the height step exact.
+        const __m128i tm = _mm_load_si128(reinterpret_cast<const __m128i *>(cells.T + c));
+        const __m128i tn = _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells.T + c + 1));
+        __m128i dS = _mm_sub_epi32(tn, tm);
+        dS = _mm_srai_epi32(_mm_add_epi32(dS, _mm_and_si128(_mm_srai_epi32(dS, 31), _mm_set1_epi32(3))), 2);
+        const __m128i hm = _mm_load_si128(reinterpret_cast<const __m128i *>(cells.H + c));
+        const __m128i hn = _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells.H + c + 1));
+        const __m128i dY = _mm_slli_epi32(_mm_sub_epi32(hn, hm), 2);
+        __m128i S = tm, Y = _mm_slli_epi32(hm, 4);
+        for (int i = 0; i < K; ++i) {
+            S = _mm_add_epi32(S, dS);
+            Y = _mm_add_epi32(Y, dY);
+        }
+        // The span from the previous row's end down to this row's.
+        __m128i *startAt = reinterpret_cast<__m128i *>(cols.Start[K] + c);
+        __m128i *shadeAt = reinterpret_cast<__m128i *>(cols.Shade[K] + c);
+        const __m128i start = _mm_load_si128(startAt), from = _mm_load_si128(shadeAt);
+        const __m128i end = _mm_add_epi32(_mm_srai_epi32(Y, 8), base);
+        const __m128i n = _mm_sub_epi32(end, start);
+        _mm_store_si128(startAt, end);
+        _mm_store_si128(shadeAt, S);
+        // Shade step of a window: (S - from) / n truncated, half the
+        // difference rounded down for n = 2. The single precision quotient
+        // truncates exactly: |S - from| < 2^16 and n <= WindowRows keep a
+        // fraction at least 1/8 away from the next whole number.
+        const __m128i d = _mm_sub_epi32(S, from);
+        const __m128 q = _mm_div_ps(_mm_cvtepi32_ps(d), _mm_max_ps(_mm_cvtepi32_ps(n), one));
+        const __m128i two = _mm_cmpeq_epi32(n, _mm_set1_epi32(2));
+        const __m128i ds = _mm_or_si128(_mm_andnot_si128(two, _mm_cvttps_epi32(q)), _mm_and_si128(two, _mm_srai_epi32(d, 1)));
+        // Lane values in 16 bits, each twice: the shade's low half, the step
+        // (within 16 bits) and n (within 16 bits).
+        const __m128i from16 = _mm_srai_epi32(_mm_slli_epi32(from, 16), 16);
+        const __m128i from16x2 = _mm_unpacklo_epi16(_mm_packs_epi32(from16, from16), _mm_packs_epi32(from16, from16));
+        const __m128i ds16 = _mm_packs_epi32(ds, ds);
+        const __m128i step16x2 = _mm_unpacklo_epi16(ds16, ds16);
+        const __m128i n16 = _mm_packs_epi32(n, n);
+        const __m128i n16x2 = _mm_unpacklo_epi16(n16, n16);
+        // A window must lie on the buffer and hold the whole span.
+        const __m128i off = _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(n, _mm_set1_epi32(WindowRows)),
+                                                      _mm_cmpgt_epi32(start, _mm_set1_epi32(TileRows - WindowRows - TilePad))),
+                                         _mm_cmpgt_epi32(_mm_set1_epi32(-TilePad), start));
+        alignas(16) int st[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(st), start);
+        uint16_t *col = WaterTile + (4 * c + K) * TileRows + TilePad;
+        constexpr int Next = 4 * TileRows;
+        const int offLanes = _mm_movemask_ps(_mm_castsi128_ps(off));
+        if (offLanes == 0) {
+            Window<0>(col + st[0], from16x2, step16x2, n16x2);
+            Window<1>(col + Next + st[1], from16x2, step16x2, n16x2);
+            Window<2>(col + 2 * Next + st[2], from16x2, step16x2, n16x2);
+            Window<3>(col + 3 * Next + st[3], from16x2, step16x2, n16x2);
+            continue;
+        }
+        alignas(16) int nn[4], ff[4], ss[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(nn), n);
+        _mm_store_si128(reinterpret_cast<__m128i *>(ff), from);
+        _mm_store_si128(reinterpret_cast<__m128i *>(ss), S);
+        auto lane = [&](int j) {
+            if (offLanes & (1 << j)) {
+                LongSpan(col + j * Next - TilePad, st[j], nn[j], ff[j], ss[j]);
+                return false;
+            }
+            return true;
+        };
+        if (lane(0)) Window<0>(col + st[0], from16x2, step16x2, n16x2);
+        if (lane(1)) Window<1>(col + Next + st[1], from16x2, step16x2, n16x2);
+        if (lane(2)) Window<2>(col + 2 * Next + st[2], from16x2, step16x2, n16x2);
+        if (lane(3)) Window<3>(col + 3 * Next + st[3], from16x2, step16x2, n16x2);
+    }
+}
+
+// Blocks of 8 x 8 pixels: the buffer read down 8 columns, the page written
+// along 8 rows. A block that no span missed needs no test per pixel.
+void CopyTileToPage(uint32_t *px)
+{
+    constexpr int B = 8;
+    auto plain = [px](int v0, int v1, int x0) {
+        for (int v = v0; v < v1; ++v)
+            for (int x = x0; x < x0 + B; ++x) {
+                const uint16_t t = WaterTile[x * TileRows + TilePad + v];
+                if (t != TileUntouched) px[v * 400 + x] = WaterPalette[t];
+            }
+    };
+    for (int v0 = 0; v0 + B <= 308; v0 += B) {
+        for (int x0 = 0; x0 < 400; x0 += B) {
+            const uint16_t *t = WaterTile + x0 * TileRows + TilePad + v0;
+            __m128i any = _mm_setzero_si128();
+#pragma GCC unroll 8
+            for (int j = 0; j < B; ++j)
+                any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i *>(t + j * TileRows)));
+            // Indices are below 256: a high byte with its top bit set is untouched.
+            if (_mm_movemask_epi8(any) & 0xAAAA) {
+                plain(v0, v0 + B, x0);
+                continue;
+            }
+            uint32_t *out = px + v0 * 400 + x0;
+#pragma GCC unroll 8
+            for (int i = 0; i < B; ++i)
+#pragma GCC unroll 8
+                for (int j = 0; j < B; ++j) out[i * 400 + j] = WaterPalette[t[j * TileRows + i]];
+        }
+    }
+    for (int x0 = 0; x0 < 400; x0 += B) plain(308 / B * B, 308, x0);
+}
+
+void DrawWideFourColumns(const int16_t *N, uint32_t *px)
+{
+    std::memset(WaterTile, 0xFF, sizeof WaterTile);
+    WaterColumns cols{};
+    WaterRowCells cells{};
+    cells.T[0] = 256;
+    cells.H[0] = 0;
+    for (int r = 0; r < 152; ++r) {
+        for (int c = 0, p = (r + 1) * 100 + 1; c < 100; ++c, ++p) {
+            // The last row's lookahead reaches two cells past the table: flat.
+            const int below = p + 101 < WaterGridCells ? N[p + 101] : 0;
+            cells.T[c + 1] = std::clamp((below - N[p - 101] + 4 * r + 64) * 64, 256, 65279);
+            cells.H[c + 1] = N[p];
+        }
+        const int rowBase = 2 * r + 2;
+        RowColumns<0>(cells, cols, rowBase);
+        RowColumns<1>(cells, cols, rowBase);
+        RowColumns<2>(cells, cols, rowBase);
+        RowColumns<3>(cells, cols, rowBase);
+        // The row tables end holding the last two rows, the last in half 0.
+        if (r >= 150) {
+            const int h = r == 151 ? 0 : 1;
+            for (int x = 0; x < 400; ++x) {
+                WaterRowShade[h][x] = cols.Shade[x & 3][x >> 2];
+                WaterRowY[h][x] = cols.Start[x & 3][x >> 2] - rowBase;
+            }
+        }
+    }
+    CopyTileToPage(px);
+}
+
+#endif
+
 } // namespace
 
 int AllocateWaterMemory()
@@ -218,6 +431,21 @@ void DoWaterEffect(HWND, HDC, long, defZENTRIXPAGE *EffectGFXPage)
 }
 
 void DrawWide(defZENTRIXPAGE *EffectGFXPage)
+{
+    const int16_t *N = NewestTable();
+    if (!N || !EffectGFXPage || !EffectGFXPage->pPageData || EffectGFXPage->BPP != 32 ||
+        EffectGFXPage->Width * EffectGFXPage->Height < PagePixels)
+        return;
+#if defined(__SSE2__)
+    if (102400 / std::max(1L, WaterWidth) == 1024) {
+        DrawWideFourColumns(N, static_cast<uint32_t *>(EffectGFXPage->pPageData));
+        return;
+    }
+#endif
+    DrawWidePlain(EffectGFXPage);
+}
+
+void DrawWidePlain(defZENTRIXPAGE *EffectGFXPage)
 {
     const int16_t *N = NewestTable();
     if (!N || !EffectGFXPage || !EffectGFXPage->pPageData || EffectGFXPage->BPP != 32 ||

@@ -54,3 +54,6 @@ void DrawDrop(long x, long y, long strength);
 void AddFireEffect(int16_t **first, int16_t **second);
 // Draws the newest table into a 400 x 308 32-bit page.
 void DrawWide(defZENTRIXPAGE *EffectGFXPage);
+// The same drawing as one plain loop over every column of every row, for
+// any WaterWidth: DrawWide's reference and its path for other widths.
+void DrawWidePlain(defZENTRIXPAGE *EffectGFXPage);
