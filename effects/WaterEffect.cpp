@@ -167,9 +167,41 @@ uint16_t WaterTile[400 * TileRows];
 // One grid row's per-cell values, in cell order c + 1 (entry 0 is the row's
 // start): shade target T and height.
 struct WaterRowCells {
-    alignas(16) int T[104];
-    alignas(16) int H[104];
+    alignas(16) int T[112];
+    alignas(16) int H[112];
 };
+
+// Targets and heights of grid row r, eight cells a step (the last step
+// works out four cells past the row, which nothing reads). The target's
+// clamp to 256 .. 65279 is a clamp of the sum to 4 .. 1020 before the * 64,
+// so it can be done in saturating 16-bit arithmetic.
+void RowCells(const int16_t *N, int r, WaterRowCells &cells)
+{
+    const int16_t *at = N + (r + 1) * 100 + 1;
+    if (r == 151) {
+        // The lookahead reaches two cells past the table: flat.
+        for (int c = 0; c < 100; ++c) {
+            const int p = (r + 1) * 100 + 1 + c;
+            const int below = p + 101 < WaterGridCells ? N[p + 101] : 0;
+            cells.T[c + 1] = std::clamp((below - N[p - 101] + 4 * r + 64) * 64, 256, 65279);
+            cells.H[c + 1] = N[p];
+        }
+        return;
+    }
+    const __m128i lift = _mm_set1_epi16(short(4 * r + 64));
+    const __m128i top = _mm_set1_epi16(1020);
+    for (int c = 0; c < 104; c += 8) {
+        const __m128i below = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + c + 101));
+        const __m128i above = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + c - 101));
+        const __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + c));
+        const __m128i sum = _mm_max_epi16(_mm_min_epi16(_mm_adds_epi16(_mm_subs_epi16(below, above), lift), top), _mm_set1_epi16(4));
+        const __m128i t = _mm_add_epi16(_mm_slli_epi16(sum, 6), _mm_cmpeq_epi16(sum, top));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(cells.T + c + 1), _mm_unpacklo_epi16(t, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(cells.T + c + 5), _mm_unpackhi_epi16(t, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(cells.H + c + 1), _mm_srai_epi32(_mm_unpacklo_epi16(h, h), 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(cells.H + c + 5), _mm_srai_epi32(_mm_unpackhi_epi16(h, h), 16));
+    }
+}
 
 // Per screen column state, indexed [column within its cell][cell]: the next
 // span's first buffer row and the shade where it starts.
@@ -315,12 +347,7 @@ void DrawWideFourColumns(const int16_t *N, uint32_t *px)
     cells.T[0] = 256;
     cells.H[0] = 0;
     for (int r = 0; r < 152; ++r) {
-        for (int c = 0, p = (r + 1) * 100 + 1; c < 100; ++c, ++p) {
-            // The last row's lookahead reaches two cells past the table: flat.
-            const int below = p + 101 < WaterGridCells ? N[p + 101] : 0;
-            cells.T[c + 1] = std::clamp((below - N[p - 101] + 4 * r + 64) * 64, 256, 65279);
-            cells.H[c + 1] = N[p];
-        }
+        RowCells(N, r, cells);
         const int rowBase = 2 * r + 2;
         RowColumns<0>(cells, cols, rowBase);
         RowColumns<1>(cells, cols, rowBase);
