@@ -175,7 +175,7 @@ struct WaterRowCells {
 // works out four cells past the row, which nothing reads). The target's
 // clamp to 256 .. 65279 is a clamp of the sum to 4 .. 1020 before the * 64,
 // so it can be done in saturating 16-bit arithmetic.
-void RowCells(const int16_t *N, int r, WaterRowCells &cells)
+[[gnu::noinline]] void RowCells(const int16_t *N, int r, WaterRowCells &cells)
 {
     const int16_t *at = N + (r + 1) * 100 + 1;
     if (r == 151) {
@@ -307,7 +307,7 @@ void RowColumns(const WaterRowCells &cells, WaterColumns &cols, int rowBase)
 
 // Blocks of 8 x 8 pixels: the buffer read down 8 columns, the page written
 // along 8 rows. A block that no span missed needs no test per pixel.
-void CopyTileToPage(uint32_t *px)
+[[gnu::noinline]] void CopyTileToPage(uint32_t *px)
 {
     constexpr int B = 8;
     auto plain = [px](int v0, int v1, int x0) {
