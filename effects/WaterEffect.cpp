@@ -223,15 +223,76 @@ inline void Window(uint16_t *w, __m128i from16x2, __m128i step16x2, __m128i n16x
     const __m128i index = _mm_srli_epi16(_mm_add_epi16(from, _mm_mullo_epi16(step, k)), 8);
     const __m128i in = _mm_cmpgt_epi16(n, k);
     const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i *>(w));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(w), _mm_or_si128(_mm_and_si128(in, index), _mm_andnot_si128(in, old)));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(w), _mm_xor_si128(old, _mm_and_si128(in, _mm_xor_si128(old, index))));
 }
 
-// Column K of every cell of grid row r (rowBase = 2r + 2), four cells a step.
+// Column K of four cells c .. c + 3 of a grid row: S and Y their shades and
+// heights (8.8 fixed point), base = 2r + 2 for grid row r.
 template <int K>
+inline void CellColumns(WaterColumns &cols, int c, __m128i S, __m128i Y, __m128i base)
+{
+    // The span from the previous row's end down to this row's.
+    __m128i *startAt = reinterpret_cast<__m128i *>(cols.Start[K] + c);
+    __m128i *shadeAt = reinterpret_cast<__m128i *>(cols.Shade[K] + c);
+    const __m128i start = _mm_load_si128(startAt), from = _mm_load_si128(shadeAt);
+    const __m128i end = _mm_add_epi32(_mm_srai_epi32(Y, 8), base);
+    const __m128i n = _mm_sub_epi32(end, start);
+    _mm_store_si128(startAt, end);
+    _mm_store_si128(shadeAt, S);
+    // Shade step of a window: (S - from) / n truncated; for n = 2 half the
+    // difference rounded down, which is the truncated half of the difference
+    // less one when it is negative. The single precision quotient truncates
+    // exactly: |S - from| < 2^16 and n <= WindowRows keep a fraction at least
+    // 1/8 away from the next whole number.
+    const __m128i d = _mm_sub_epi32(S, from);
+    const __m128i two = _mm_cmpeq_epi32(n, _mm_set1_epi32(2));
+    const __m128i down = _mm_add_epi32(d, _mm_and_si128(two, _mm_srai_epi32(d, 31)));
+    const __m128i ds = _mm_cvttps_epi32(_mm_div_ps(_mm_cvtepi32_ps(down), _mm_max_ps(_mm_cvtepi32_ps(n), _mm_set1_ps(1.0f))));
+    // Lane values in 16 bits, each twice: the shade's low half, the step
+    // (within 16 bits) and n (within 16 bits).
+    const __m128i from16 = _mm_srai_epi32(_mm_slli_epi32(from, 16), 16);
+    const __m128i from16x2 = _mm_unpacklo_epi16(_mm_packs_epi32(from16, from16), _mm_packs_epi32(from16, from16));
+    const __m128i ds16 = _mm_packs_epi32(ds, ds);
+    const __m128i step16x2 = _mm_unpacklo_epi16(ds16, ds16);
+    const __m128i n16 = _mm_packs_epi32(n, n);
+    const __m128i n16x2 = _mm_unpacklo_epi16(n16, n16);
+    // A window must lie on the buffer and hold the whole span.
+    const __m128i off = _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(n, _mm_set1_epi32(WindowRows)),
+                                                  _mm_cmpgt_epi32(start, _mm_set1_epi32(TileRows - WindowRows - TilePad))),
+                                     _mm_cmpgt_epi32(_mm_set1_epi32(-TilePad), start));
+    alignas(16) int st[4];
+    _mm_store_si128(reinterpret_cast<__m128i *>(st), start);
+    uint16_t *col = WaterTile + (4 * c + K) * TileRows + TilePad;
+    constexpr int Next = 4 * TileRows;
+    const int offLanes = _mm_movemask_ps(_mm_castsi128_ps(off));
+    if (offLanes == 0) {
+        Window<0>(col + st[0], from16x2, step16x2, n16x2);
+        Window<1>(col + Next + st[1], from16x2, step16x2, n16x2);
+        Window<2>(col + 2 * Next + st[2], from16x2, step16x2, n16x2);
+        Window<3>(col + 3 * Next + st[3], from16x2, step16x2, n16x2);
+        return;
+    }
+    alignas(16) int nn[4], ff[4], ss[4];
+    _mm_store_si128(reinterpret_cast<__m128i *>(nn), n);
+    _mm_store_si128(reinterpret_cast<__m128i *>(ff), from);
+    _mm_store_si128(reinterpret_cast<__m128i *>(ss), S);
+    auto lane = [&](int j) {
+        if (offLanes & (1 << j)) {
+            LongSpan(col + j * Next - TilePad, st[j], nn[j], ff[j], ss[j]);
+            return false;
+        }
+        return true;
+    };
+    if (lane(0)) Window<0>(col + st[0], from16x2, step16x2, n16x2);
+    if (lane(1)) Window<1>(col + Next + st[1], from16x2, step16x2, n16x2);
+    if (lane(2)) Window<2>(col + 2 * Next + st[2], from16x2, step16x2, n16x2);
+    if (lane(3)) Window<3>(col + 3 * Next + st[3], from16x2, step16x2, n16x2);
+}
+
+// Every column of grid row r (rowBase = 2r + 2), four cells a step.
 void RowColumns(const WaterRowCells &cells, WaterColumns &cols, int rowBase)
 {
     const __m128i base = _mm_set1_epi32(rowBase);
-    const __m128 one = _mm_set1_ps(1.0f);
     for (int c = 0; c < 100; c += 4) {
         // Shade and height interpolated across the cell: a quarter of the way
         // per column, the shade step truncated, the height step exact.
@@ -242,66 +303,12 @@ void RowColumns(const WaterRowCells &cells, WaterColumns &cols, int rowBase)
         const __m128i hm = _mm_load_si128(reinterpret_cast<const __m128i *>(cells.H + c));
         const __m128i hn = _mm_loadu_si128(reinterpret_cast<const __m128i *>(cells.H + c + 1));
         const __m128i dY = _mm_slli_epi32(_mm_sub_epi32(hn, hm), 2);
-        __m128i S = tm, Y = _mm_slli_epi32(hm, 4);
-        for (int i = 0; i < K; ++i) {
-            S = _mm_add_epi32(S, dS);
-            Y = _mm_add_epi32(Y, dY);
-        }
-        // The span from the previous row's end down to this row's.
-        __m128i *startAt = reinterpret_cast<__m128i *>(cols.Start[K] + c);
-        __m128i *shadeAt = reinterpret_cast<__m128i *>(cols.Shade[K] + c);
-        const __m128i start = _mm_load_si128(startAt), from = _mm_load_si128(shadeAt);
-        const __m128i end = _mm_add_epi32(_mm_srai_epi32(Y, 8), base);
-        const __m128i n = _mm_sub_epi32(end, start);
-        _mm_store_si128(startAt, end);
-        _mm_store_si128(shadeAt, S);
-        // Shade step of a window: (S - from) / n truncated, half the
-        // difference rounded down for n = 2. The single precision quotient
-        // truncates exactly: |S - from| < 2^16 and n <= WindowRows keep a
-        // fraction at least 1/8 away from the next whole number.
-        const __m128i d = _mm_sub_epi32(S, from);
-        const __m128 q = _mm_div_ps(_mm_cvtepi32_ps(d), _mm_max_ps(_mm_cvtepi32_ps(n), one));
-        const __m128i two = _mm_cmpeq_epi32(n, _mm_set1_epi32(2));
-        const __m128i ds = _mm_or_si128(_mm_andnot_si128(two, _mm_cvttps_epi32(q)), _mm_and_si128(two, _mm_srai_epi32(d, 1)));
-        // Lane values in 16 bits, each twice: the shade's low half, the step
-        // (within 16 bits) and n (within 16 bits).
-        const __m128i from16 = _mm_srai_epi32(_mm_slli_epi32(from, 16), 16);
-        const __m128i from16x2 = _mm_unpacklo_epi16(_mm_packs_epi32(from16, from16), _mm_packs_epi32(from16, from16));
-        const __m128i ds16 = _mm_packs_epi32(ds, ds);
-        const __m128i step16x2 = _mm_unpacklo_epi16(ds16, ds16);
-        const __m128i n16 = _mm_packs_epi32(n, n);
-        const __m128i n16x2 = _mm_unpacklo_epi16(n16, n16);
-        // A window must lie on the buffer and hold the whole span.
-        const __m128i off = _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(n, _mm_set1_epi32(WindowRows)),
-                                                      _mm_cmpgt_epi32(start, _mm_set1_epi32(TileRows - WindowRows - TilePad))),
-                                         _mm_cmpgt_epi32(_mm_set1_epi32(-TilePad), start));
-        alignas(16) int st[4];
-        _mm_store_si128(reinterpret_cast<__m128i *>(st), start);
-        uint16_t *col = WaterTile + (4 * c + K) * TileRows + TilePad;
-        constexpr int Next = 4 * TileRows;
-        const int offLanes = _mm_movemask_ps(_mm_castsi128_ps(off));
-        if (offLanes == 0) {
-            Window<0>(col + st[0], from16x2, step16x2, n16x2);
-            Window<1>(col + Next + st[1], from16x2, step16x2, n16x2);
-            Window<2>(col + 2 * Next + st[2], from16x2, step16x2, n16x2);
-            Window<3>(col + 3 * Next + st[3], from16x2, step16x2, n16x2);
-            continue;
-        }
-        alignas(16) int nn[4], ff[4], ss[4];
-        _mm_store_si128(reinterpret_cast<__m128i *>(nn), n);
-        _mm_store_si128(reinterpret_cast<__m128i *>(ff), from);
-        _mm_store_si128(reinterpret_cast<__m128i *>(ss), S);
-        auto lane = [&](int j) {
-            if (offLanes & (1 << j)) {
-                LongSpan(col + j * Next - TilePad, st[j], nn[j], ff[j], ss[j]);
-                return false;
-            }
-            return true;
-        };
-        if (lane(0)) Window<0>(col + st[0], from16x2, step16x2, n16x2);
-        if (lane(1)) Window<1>(col + Next + st[1], from16x2, step16x2, n16x2);
-        if (lane(2)) Window<2>(col + 2 * Next + st[2], from16x2, step16x2, n16x2);
-        if (lane(3)) Window<3>(col + 3 * Next + st[3], from16x2, step16x2, n16x2);
+        const __m128i Y = _mm_slli_epi32(hm, 4);
+        CellColumns<0>(cols, c, tm, Y, base);
+        CellColumns<1>(cols, c, _mm_add_epi32(tm, dS), _mm_add_epi32(Y, dY), base);
+        const __m128i dS2 = _mm_add_epi32(dS, dS), dY2 = _mm_add_epi32(dY, dY);
+        CellColumns<2>(cols, c, _mm_add_epi32(tm, dS2), _mm_add_epi32(Y, dY2), base);
+        CellColumns<3>(cols, c, _mm_add_epi32(_mm_add_epi32(tm, dS2), dS), _mm_add_epi32(_mm_add_epi32(Y, dY2), dY), base);
     }
 }
 
@@ -349,10 +356,7 @@ void DrawWideFourColumns(const int16_t *N, uint32_t *px)
     for (int r = 0; r < 152; ++r) {
         RowCells(N, r, cells);
         const int rowBase = 2 * r + 2;
-        RowColumns<0>(cells, cols, rowBase);
-        RowColumns<1>(cells, cols, rowBase);
-        RowColumns<2>(cells, cols, rowBase);
-        RowColumns<3>(cells, cols, rowBase);
+        RowColumns(cells, cols, rowBase);
         // The row tables end holding the last two rows, the last in half 0.
         if (r >= 150) {
             const int h = r == 151 ? 0 : 1;
