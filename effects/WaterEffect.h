@@ -39,6 +39,9 @@ extern std::atomic<int> RotateEffect, DrawPic, bWaterFireEffect, DrawBar, DrawSy
 extern long WaterWidth;
 extern long WaterRowShade[2][400];
 extern long WaterRowY[2][400];
+// 1 when DrawWide works out its rows with AVX2 (set by AllocateWaterMemory
+// when the processor has it), 0 for SSE2 alone; the pixels are the same.
+extern int WaterDrawAvx2;
 
 int AllocateWaterMemory();
 int InitializeWater();

@@ -89,9 +89,13 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         seed = seed * 1664525u + 1013904223u;
         return seed >> 8;
     };
-    // Widths other than the demo's 100 take the general group loop.
+    // Widths other than the demo's 100 take the general group loop; the
+    // demo's width is drawn with AVX2 where the processor has it, and
+    // without.
+    const int avx2 = WaterDrawAvx2;
     for (int amplitude : {0, 40, 300, 2000, 12000, 32768}) {
-        for (int trial = 0; trial < 3; ++trial) {
+        for (int trial = 0; trial < 4; ++trial) {
+            WaterDrawAvx2 = trial == 3 ? 0 : avx2;
             WaterWidth = trial == 2 ? 37 : 100;
             for (int i = 0; i < WaterGridCells; ++i)
                 Newest()[i] = amplitude ? int16_t(int(next() % uint32_t(2 * amplitude)) - amplitude) : 0;
@@ -104,6 +108,7 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         }
     }
     WaterWidth = 100;
+    WaterDrawAvx2 = avx2;
 }
 
 TEST_F(Water, RippleStepMatchesThePlainStepOnRandomTables)
