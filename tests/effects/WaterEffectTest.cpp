@@ -108,6 +108,20 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         }
     }
     WaterWidth = 100;
+    // Level surfaces raised or lowered by whole and half screen rows put the
+    // spans' starts on and beside the edges of the page and of the drawing's
+    // eight-row windows; a ramp across the rows adds long spans and folds.
+    for (int lift : {-2048, -176, -160, -152, -144, -136, -128, -8, 8, 128, 136, 144, 152, 160, 176, 2048}) {
+        for (int form = 0; form < 2; ++form) {
+            WaterDrawAvx2 = form ? 0 : avx2;
+            for (int i = 0; i < WaterGridCells; ++i) Newest()[i] = int16_t(lift + (i % 100) * (i / 100 % 12) * 2);
+            GuardedPage got(0x77), want(0x77);
+            DrawWide(&got.page);
+            ReferenceDrawWide(Newest(), &want.At(0, 0));
+            ASSERT_TRUE(got.GuardsIntact());
+            ASSERT_TRUE(std::equal(got.memory.begin(), got.memory.end(), want.memory.begin())) << "lift " << lift << " form " << form;
+        }
+    }
     WaterDrawAvx2 = avx2;
 }
 
