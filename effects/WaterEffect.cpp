@@ -253,7 +253,7 @@ inline void Window(uint16_t *w, __m128i from16x2, __m128i step16x2, __m128i n16x
 // Column K of four cells c .. c + 3 of a grid row: S and Y their shades and
 // heights (8.8 fixed point), base = 2r + 2 for grid row r.
 template <int K>
-inline void CellColumns(WaterColumns &cols, int c, __m128i S, __m128i Y, __m128i base)
+[[gnu::always_inline]] inline void CellColumns(WaterColumns &cols, int c, __m128i S, __m128i Y, __m128i base)
 {
     // The span from the previous row's end down to this row's.
     __m128i *startAt = reinterpret_cast<__m128i *>(cols.Start[K] + c);
@@ -314,7 +314,7 @@ inline void CellColumns(WaterColumns &cols, int c, __m128i S, __m128i Y, __m128i
 }
 
 // The four columns of cells c .. c + 3 of a grid row.
-inline void CellGroup(const WaterRowCells &cells, WaterColumns &cols, int c, __m128i base)
+[[gnu::always_inline]] inline void CellGroup(const WaterRowCells &cells, WaterColumns &cols, int c, __m128i base)
 {
     // Shade and height interpolated across the cell: a quarter of the way
     // per column, the shade step truncated, the height step exact.
@@ -411,6 +411,8 @@ template <int K>
     const __m128i f0 = _mm256_castsi256_si128(from16x2), f1 = _mm256_extracti128_si256(from16x2, 1);
     const __m128i s0 = _mm256_castsi256_si128(step16x2), s1 = _mm256_extracti128_si256(step16x2, 1);
     const __m128i n0 = _mm256_castsi256_si128(n16x2), n1 = _mm256_extracti128_si256(n16x2, 1);
+    // LongSpan is plain SSE code, slowed down by dirty upper register halves.
+    _mm256_zeroupper();
     auto lane = [&](int j) {
         if (offLanes & (1 << j)) {
             LongSpan(col + j * Next - TilePad, st[j], nn[j], ff[j], ss[j]);
@@ -447,6 +449,9 @@ template <int K>
         CellColumns8<2>(cols, c, _mm256_add_epi32(tm, dS2), _mm256_add_epi32(Y, dY2), base);
         CellColumns8<3>(cols, c, _mm256_add_epi32(_mm256_add_epi32(tm, dS2), dS), _mm256_add_epi32(_mm256_add_epi32(Y, dY2), dY), base);
     }
+    // The compiler leaves the upper halves of the registers dirty, which
+    // makes the plain SSE code that follows several times slower.
+    _mm256_zeroupper();
     for (; c < 100; c += 4) CellGroup(cells, cols, c, _mm_set1_epi32(rowBase));
 }
 
