@@ -1,6 +1,7 @@
 // Water: a rippling surface on a 100 x 154 grid of 16-bit heights, disturbed
 // by drops, stirrers, a bar, a bitmap and a fire, drawn as a tilted surface.
-// Owns WaterPage1/2, FirePage, WaterPic, WaterPalette and the row buffers.
+// Owns WaterPage1/2, FirePage, WaterPic, WaterPalette, the row buffers and
+// the drawing's transposed buffer of shade indices.
 #include "WaterEffect.h"
 
 #include "CommonStuff.h"
@@ -164,10 +165,10 @@ inline void Plot(uint32_t *px, long q, uint32_t colour)
 // as a fixed window of WindowRows entries of which only the first n take the
 // span (the others keep what they held). A column's spans follow each other
 // down the column: each starts where the one before ended, so the start is
-// carried from row to row. A grid row is worked out four cells at a time,
-// for one of a cell's four columns at once. At the end the buffer goes to
-// the page row by row through the palette; entries no span reached leave the
-// page's pixel as it was.
+// carried from row to row. A grid row is worked out four cells at a time
+// (eight with AVX2), for one of a cell's four columns at once. At the end the
+// buffer goes to the page row by row through the palette; entries no span
+// reached leave the page's pixel as it was.
 
 #if defined(__SSE2__)
 
@@ -346,6 +347,7 @@ void RowColumns(const WaterRowCells &cells, WaterColumns &cols, int rowBase)
 // The same with AVX2, eight cells a step: one 256-bit register holds the
 // windows of two columns, a cell's column in its low half and the same
 // column four cells on in its high half.
+
 // The windows of lane J of each half, at lo and hi.
 template <int J>
 [[gnu::target("avx2"), gnu::always_inline]] inline void WindowPair(uint16_t *lo, uint16_t *hi, __m256i from16x2,
