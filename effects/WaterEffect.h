@@ -39,6 +39,9 @@ extern std::atomic<int> RotateEffect, DrawPic, bWaterFireEffect, DrawBar, DrawSy
 extern long WaterWidth;
 extern long WaterRowShade[2][400];
 extern long WaterRowY[2][400];
+// 1 when DrawWide works out its rows with AVX2 (set by AllocateWaterMemory
+// when the processor has it), 0 for SSE2 alone; the pixels are the same.
+extern int WaterDrawAvx2;
 
 int AllocateWaterMemory();
 int InitializeWater();
@@ -54,3 +57,6 @@ void DrawDrop(long x, long y, long strength);
 void AddFireEffect(int16_t **first, int16_t **second);
 // Draws the newest table into a 400 x 308 32-bit page.
 void DrawWide(defZENTRIXPAGE *EffectGFXPage);
+// The same drawing as one plain loop over every column of every row, for
+// any WaterWidth: DrawWide's reference and its path for other widths.
+void DrawWidePlain(defZENTRIXPAGE *EffectGFXPage);

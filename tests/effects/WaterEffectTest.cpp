@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -88,9 +89,13 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         seed = seed * 1664525u + 1013904223u;
         return seed >> 8;
     };
-    // Widths other than the demo's 100 take the general group loop.
+    // Widths other than the demo's 100 take the general group loop; the
+    // demo's width is drawn with AVX2 where the processor has it, and
+    // without.
+    const int avx2 = WaterDrawAvx2;
     for (int amplitude : {0, 40, 300, 2000, 12000, 32768}) {
-        for (int trial = 0; trial < 3; ++trial) {
+        for (int trial = 0; trial < 4; ++trial) {
+            WaterDrawAvx2 = trial == 3 ? 0 : avx2;
             WaterWidth = trial == 2 ? 37 : 100;
             for (int i = 0; i < WaterGridCells; ++i)
                 Newest()[i] = amplitude ? int16_t(int(next() % uint32_t(2 * amplitude)) - amplitude) : 0;
@@ -103,6 +108,44 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         }
     }
     WaterWidth = 100;
+    // Level surfaces raised or lowered by whole and half screen rows put the
+    // spans' starts on and beside the edges of the page and of the drawing's
+    // eight-row windows; a ramp across the rows adds long spans and folds.
+    for (int lift : {-2048, -176, -160, -152, -144, -136, -128, -8, 8, 128, 136, 144, 152, 160, 176, 2048}) {
+        for (int form = 0; form < 2; ++form) {
+            WaterDrawAvx2 = form ? 0 : avx2;
+            for (int i = 0; i < WaterGridCells; ++i) Newest()[i] = int16_t(lift + (i % 100) * (i / 100 % 12) * 2);
+            GuardedPage got(0x77), want(0x77);
+            DrawWide(&got.page);
+            ReferenceDrawWide(Newest(), &want.At(0, 0));
+            ASSERT_TRUE(got.GuardsIntact());
+            ASSERT_TRUE(std::equal(got.memory.begin(), got.memory.end(), want.memory.begin())) << "lift " << lift << " form " << form;
+        }
+    }
+    WaterDrawAvx2 = avx2;
+}
+
+TEST_F(Water, RippleStepMatchesThePlainStepOnRandomTables)
+{
+    // Full-range heights make the sums leave 16 bits before they wrap back.
+    uint32_t seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return int16_t(seed >> 16);
+    };
+    for (int i = 0; i < WaterGridCells; ++i) WaterPage1[i] = next(), WaterPage2[i] = next();
+    std::vector<int16_t> want(WaterPage2, WaterPage2 + WaterGridCells);
+    for (int r = 1; r <= 151; ++r)
+        for (int c = 2; c < 100; ++c) {
+            const int i = r * 100 + c;
+            int v = ((WaterPage1[i - 1] + WaterPage1[i + 1] + WaterPage1[i - 100] + WaterPage1[i + 100]) >> 1) - want[i];
+            v -= v >> 6;
+            want[i] = int16_t(uint16_t(v));
+        }
+    GuardedPage p;
+    Step(&p.page);
+    ASSERT_EQ(CT, 1);
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), WaterPage2));
 }
 
 TEST_F(Water, FlatSurfaceDrawsBandsTwoPixelsApartRisingFromShade16)
