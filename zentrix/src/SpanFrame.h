@@ -27,9 +27,34 @@ inline int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
 inline int32_t IntPart(uint32_t v) { return static_cast<int32_t>(v) >> 16; }
 // Integer to 16.16 without the undefined left shift of a negative value.
 inline uint32_t ToFixed(int32_t v) { return static_cast<uint32_t>(v) << 16; }
+#if defined(__SIZEOF_INT128__)
+// Reciprocals for the short counts of most steps: kRecip[d] = 2^64 / d
+// rounded up (d >= 2). For x < 2^32, x * kRecip[d] >> 64 is x / d rounded
+// down exactly: the excess x * (kRecip[d] - 2^64 / d) / 2^64 stays below
+// 1 / d, too little to reach the next multiple of d.
+constexpr int kRecipCount = 1024;
+struct RecipTable {
+    uint64_t m[kRecipCount];
+    constexpr RecipTable() : m() {
+        for (int d = 2; d < kRecipCount; ++d) m[d] = ~uint64_t(0) / uint64_t(d) + 1;
+    }
+};
+inline constexpr RecipTable kRecip{};
+#endif
+
 // Signed division of a wrapped 32-bit difference by a positive count,
 // truncating toward zero (the count may exceed 32 bits for wild input).
 inline uint32_t StepOf(uint32_t diff, int64_t count) {
+#if defined(__SIZEOF_INT128__)
+    if (uint64_t(count) < uint64_t(kRecipCount)) {
+        // A multiply instead of a division: the magnitude divided, the sign put back.
+        if (count == 1) return diff;
+        const int32_t a = Signed(diff);
+        const uint64_t x = a < 0 ? uint64_t(0) - uint64_t(int64_t(a)) : uint64_t(a);
+        const uint32_t q = uint32_t((static_cast<unsigned __int128>(x) * kRecip.m[count]) >> 64);
+        return a < 0 ? 0u - q : q;
+    }
+#endif
     if (count <= INT32_MAX) return Wrap(Signed(diff) / static_cast<int32_t>(count));  // the common, faster division
     return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int64_t>(Signed(diff)) / count));
 }
@@ -100,6 +125,21 @@ inline void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::arra
         for (int k = 0; k < N; ++k) v[k] += s[k];
     }
 }
+
+// HTextureLine32 for a caller that has checked the page and the texture:
+// the routine for spans whose texels may be pixels of the page, or (apart)
+// for spans whose texels are known not to be.
+using TextureRowFn = void (*)(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
+                              const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+TextureRowFn TextureRow32For(bool apart);
+
+template <int N> using TriVertex = std::array<int32_t, 2 + N>;
+// A whole textured triangle (HTextureLine32 rows) on a 32-bit page in one
+// loop, for triangles whose texels are apart from the page; null when no
+// such loop is on.
+using TextureTriFn = void (*)(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c, const uint32_t *Texture,
+                              int32_t TexWidth, defZENTRIXPAGE *page);
+TextureTriFn TextureTri32For(bool apart);
 
 // Texel index (V >> 16) * width + (U >> 16), in wrapping arithmetic.
 inline int32_t TexelIndex(uint32_t u, uint32_t v, int32_t width) {

@@ -1,7 +1,7 @@
 // Spans.cpp - the 33 horizontal span routines: each is its pixel rule run by
 // the common frame of SpanFrame.h. 16-bit rules draw 5-6-5 from 24-bit
 // textures, 32-bit rules 0x00RRGGBB; the hot 32-bit rules have SSE2 loops.
-#include "SpanFrame.h"
+#include "TriFrame.h"
 #include "Saturate.h"
 
 #include <algorithm>
@@ -183,6 +183,90 @@ __attribute__((target("avx2"))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p,
         U = _mm256_add_epi32(U, sU);
     }
     for (; n; --n, ++p, u += su) *p = Add ? AddSat8x4(*p, t[IntPart(u)]) : t[IntPart(u)];
+}
+#endif
+
+#if defined(ZX_AVX2_PATH)
+// TexelIndex of eight lanes.
+__attribute__((target("avx2"))) inline __m256i TexelLanes(__m256i U, __m256i V, __m256i W) {
+    return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(V, 16), W), _mm256_srai_epi32(U, 16));
+}
+
+// HTextureLine32's frame and pixels for a row of a triangle whose texels are
+// apart from the page: eight pixels a gather; the last, partial block
+// gathers only its own lanes and is blended into the page's pixels, so the
+// pixels after the span are written back as they were. Row y is on the page.
+__attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_t x1, uint32_t U1, uint32_t V1, int32_t x2,
+                                                                         uint32_t U2, uint32_t V2, int32_t y, const int *t,
+                                                                         __m256i W, uint32_t *pixels, int32_t Width,
+                                                                         int32_t Height) {
+    if (x1 > x2) {
+        std::swap(x1, x2);
+        std::swap(U1, U2);
+        std::swap(V1, V2);
+    }
+    if (x2 < 0 || x1 >= Width) return;
+    uint32_t u = U1, v = V1, su = 0, sv = 0;
+    if (x1 != x2) {
+        const int64_t n = int64_t(x2) - x1;
+        su = StepOf(U2 - u, n);
+        sv = StepOf(V2 - v, n);
+    }
+    int32_t left = x1, right = x2;
+    if (left < 0) {
+        const uint32_t k = 0u - Wrap(left);
+        u += su * k;
+        v += sv * k;
+        left = 0;
+    }
+    if (right >= Width) right = Width - 1;
+    u += 0x8000u;
+    v += 0x8000u;
+    const size_t at = size_t(y) * size_t(Width) + size_t(left);
+    uint32_t *p = pixels + at;
+    const size_t count = size_t(right - left) + 1;
+    const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
+    size_t n = count;
+    if (n >= 8) {
+        const __m256i sU = _mm256_set1_epi32(int(su * 8)), sV = _mm256_set1_epi32(int(sv * 8));
+        for (; n >= 8; n -= 8, p += 8) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), _mm256_i32gather_epi32(t, TexelLanes(U, V, W), 4));
+            U = _mm256_add_epi32(U, sU);
+            V = _mm256_add_epi32(V, sV);
+        }
+        if (!n) return;
+    }
+    if (at + count - n + 8 <= size_t(Width) * size_t(Height)) {
+        const __m256i m = _mm256_cmpgt_epi32(_mm256_set1_epi32(int(n)), k);
+        __m256i *q = reinterpret_cast<__m256i *>(p);
+        _mm256_storeu_si256(q, _mm256_mask_i32gather_epi32(_mm256_loadu_si256(q), t, TexelLanes(U, V, W), m, 4));
+        return;
+    }
+    // At the end of the page: the last few one by one.
+    u += su * uint32_t(count - n);
+    v += sv * uint32_t(count - n);
+    for (; n; --n, ++p, u += su, v += sv) *p = uint32_t(t[TexelIndex(u, v, _mm256_cvtsi256_si32(W))]);
+}
+
+// HTextureLine32 over a triangle on a 32-bit page whose texels are apart
+// from the page, the walk and the rows in one loop.
+__attribute__((target("avx2"))) void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c,
+                                                      const uint32_t *tex, int32_t tw, defZENTRIXPAGE *page) {
+    TriRows<2> r;
+    const int32_t Width = page->Width, Height = page->Height;
+    if (!r.Begin(a, b, c, Height)) return;
+    const int *t = reinterpret_cast<const int *>(tex);
+    const __m256i W = _mm256_set1_epi32(tw);
+    auto *pixels = static_cast<uint32_t *>(page->pPageData);
+    for (int32_t y = r.first;; ++y) {
+        TriEdge<2> &p = y < r.yM ? r.tm : r.tb, &q = y < r.yM ? r.tb : r.mb;
+        TextureRowAvx2(p.X(), p.v[1], p.v[2], q.X(), q.v[1], q.v[2], y, t, W, pixels, Width, Height);
+        p.Step();
+        q.Step();
+        if (y == r.last) break;
+    }
 }
 #endif
 
@@ -384,6 +468,24 @@ struct Texture32 {
         return TexturedRun32<false, true>(
             t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
             [&](uint32_t u, uint32_t vv) { return t[TexelIndex(u, vv, w)]; });
+    }
+#endif
+};
+
+// Texture32 for spans whose texels are known not to be pixels of the page:
+// short spans take a plain loop without the cache's compare (the same
+// texels, since nothing read is written), long ones the vector loops.
+struct TextureDisjoint32 : Texture32 {
+    static constexpr int32_t kShort = 16;
+#if defined(__SSE2__)
+    bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
+        if (right - left >= kShort) return Texture32::Run(base, left, right, v, s);
+        const uint32_t *t = c.tex;
+        uint32_t *p = d + base + size_t(left);
+        const uint32_t su = s[0], sv = s[1];
+        uint32_t u = v[0], vv = v[1];
+        for (int32_t n = right - left + 1; n > 0; --n, ++p, u += su, vv += sv) *p = t[TexelIndex(u, vv, w)];
+        return true;
     }
 #endif
 };
@@ -813,6 +915,29 @@ bool Ok16(defZENTRIXPAGE *p) { return PageUsable(p, false); }
 bool Ok32(defZENTRIXPAGE *p) { return PageUsable(p, true); }
 
 }  // namespace
+
+namespace {
+void TextureRow32Shared(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
+                        const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page) {
+    Draw<2, false, kAll>(x1, A2{U1, V1}, x2, A2{U2, V2}, y, page, Texture32{Px32(page), TexelCache32(Texture), TexWidth});
+}
+void TextureRow32Apart(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
+                       const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page) {
+    Draw<2, false, kAll>(x1, A2{U1, V1}, x2, A2{U2, V2}, y, page,
+                         TextureDisjoint32{{Px32(page), TexelCache32(Texture), TexWidth}});
+}
+}  // namespace
+
+TextureRowFn TextureRow32For(bool apart) { return apart ? TextureRow32Apart : TextureRow32Shared; }
+
+TextureTriFn TextureTri32For(bool apart) {
+#if defined(ZX_AVX2_PATH)
+    if (apart && g_SpanAvx2.load(std::memory_order_relaxed)) return TextureTri32Avx2;
+#else
+    (void)apart;
+#endif
+    return nullptr;
+}
 }  // namespace zx
 
 using namespace zx;
