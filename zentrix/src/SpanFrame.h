@@ -27,34 +27,9 @@ inline int32_t Signed(uint32_t v) { return static_cast<int32_t>(v); }
 inline int32_t IntPart(uint32_t v) { return static_cast<int32_t>(v) >> 16; }
 // Integer to 16.16 without the undefined left shift of a negative value.
 inline uint32_t ToFixed(int32_t v) { return static_cast<uint32_t>(v) << 16; }
-#if defined(__SIZEOF_INT128__)
-// Reciprocals for the short counts of most steps: kRecip[d] = 2^64 / d
-// rounded up (d >= 2). For x < 2^32, x * kRecip[d] >> 64 is x / d rounded
-// down exactly: the excess x * (kRecip[d] - 2^64 / d) / 2^64 stays below
-// 1 / d, too little to reach the next multiple of d.
-constexpr int kRecipCount = 1024;
-struct RecipTable {
-    uint64_t m[kRecipCount];
-    constexpr RecipTable() : m() {
-        for (int d = 2; d < kRecipCount; ++d) m[d] = ~uint64_t(0) / uint64_t(d) + 1;
-    }
-};
-inline constexpr RecipTable kRecip{};
-#endif
-
 // Signed division of a wrapped 32-bit difference by a positive count,
 // truncating toward zero (the count may exceed 32 bits for wild input).
 inline uint32_t StepOf(uint32_t diff, int64_t count) {
-#if defined(__SIZEOF_INT128__)
-    if (uint64_t(count) < uint64_t(kRecipCount)) {
-        // A multiply instead of a division: the magnitude divided, the sign put back.
-        if (count == 1) return diff;
-        const int32_t a = Signed(diff);
-        const uint64_t x = a < 0 ? uint64_t(0) - uint64_t(int64_t(a)) : uint64_t(a);
-        const uint32_t q = uint32_t((static_cast<unsigned __int128>(x) * kRecip.m[count]) >> 64);
-        return a < 0 ? 0u - q : q;
-    }
-#endif
     if (count <= INT32_MAX) return Wrap(Signed(diff) / static_cast<int32_t>(count));  // the common, faster division
     return static_cast<uint32_t>(static_cast<int32_t>(static_cast<int64_t>(Signed(diff)) / count));
 }
@@ -140,6 +115,10 @@ template <int N> using TriVertex = std::array<int32_t, 2 + N>;
 using TextureTriFn = void (*)(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c, const uint32_t *Texture,
                               int32_t TexWidth, defZENTRIXPAGE *page);
 TextureTriFn TextureTri32For(bool apart);
+
+// ShadeTriLight on a 32-bit page: the walk and HShadeLineLight32's rows in
+// one loop, without a call and the page checks per row.
+void ShadeLightTri32(const TriVertex<3> &a, const TriVertex<3> &b, const TriVertex<3> &c, defZENTRIXPAGE *page);
 
 // Texel index (V >> 16) * width + (U >> 16), in wrapping arithmetic.
 inline int32_t TexelIndex(uint32_t u, uint32_t v, int32_t width) {

@@ -916,6 +916,20 @@ bool Ok32(defZENTRIXPAGE *p) { return PageUsable(p, true); }
 
 }  // namespace
 
+void ShadeLightTri32(const TriVertex<3> &a, const TriVertex<3> &b, const TriVertex<3> &c, defZENTRIXPAGE *page) {
+    TriRows<3> r;
+    const int32_t Width = page->Width, Height = page->Height;
+    if (!r.Begin(a, b, c, Height)) return;
+    ShadeLight32 rule{Px32(page)};
+    for (int32_t y = r.first;; ++y) {
+        TriEdge<3> &p = y < r.yM ? r.tm : r.tb, &q = y < r.yM ? r.tb : r.mb;
+        SpanDraw<3, true, 0>(p.X(), A3{p.A(0), p.A(1), p.A(2)}, q.X(), A3{q.A(0), q.A(1), q.A(2)}, y, Width, Height, rule);
+        p.Step();
+        q.Step();
+        if (y == r.last) break;
+    }
+}
+
 namespace {
 void TextureRow32Shared(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
                         const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page) {

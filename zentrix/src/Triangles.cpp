@@ -104,8 +104,11 @@ ZENTRIX_API void ShadeTriLight(int32_t x1, int32_t y1, int32_t r1, int32_t g1, i
                                int32_t b3, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0) return;
-    ShadeTriWith(Vtx3{x1, y1, r1, g1, b1}, Vtx3{x2, y2, r2, g2, b2}, Vtx3{x3, y3, r3, g3, b3},
-                 kind == 16 ? HShadeLineLight16 : HShadeLineLight32, page);
+    const Vtx3 a{x1, y1, r1, g1, b1}, b{x2, y2, r2, g2, b2}, c{x3, y3, r3, g3, b3};
+    if (kind == 32 && g_SpanSimd.load(std::memory_order_relaxed))
+        ShadeLightTri32(a, b, c, page);
+    else
+        ShadeTriWith(a, b, c, kind == 16 ? HShadeLineLight16 : HShadeLineLight32, page);
 }
 
 ZENTRIX_API void ShadeTriDark(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_t b1, int32_t x2, int32_t y2,
