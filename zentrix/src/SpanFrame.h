@@ -14,6 +14,14 @@
 #include <type_traits>
 #include <utility>
 
+// The frames are inlined into every routine that runs them, also where a
+// routine and a whole-triangle loop share one.
+#if defined(__GNUC__)
+#define ZX_FRAME inline __attribute__((always_inline))
+#else
+#define ZX_FRAME inline
+#endif
+
 namespace zx {
 
 using zentrix::AddColor16;
@@ -59,7 +67,7 @@ template <int N> using Vals = std::array<uint32_t, N>;
 // one half added once so that its integer part is rounded. The rule gets
 // the pixel's element index, its x and the current (wrapped) values.
 template <int N, bool SkipFirst, uint32_t RoundMask, class Rule>
-inline void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
+ZX_FRAME void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
                      int32_t Width, int32_t Height, Rule &rule) {
     if (y < 0 || y >= Height) return;
     if (x1 > x2) {

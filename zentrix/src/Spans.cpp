@@ -270,6 +270,45 @@ __attribute__((target("avx2"))) void TextureTri32Avx2(const TriVertex<2> &a, con
 }
 #endif
 
+#if defined(ZX_AVX2_PATH)
+// A span slanting down across the texture at a magnification (0 <= su <=
+// 1.0, 0 < sv, seven steps of V less than one texel), with indices that do
+// not wrap: eight pixels read at most eight texels of one row and the same
+// eight columns of the next, so two loads and two permutes give them. The
+// indices grow along the span, so a block whose loads would pass the
+// span's last texel ends the loop and the gather loop does the rest.
+template <bool Add>
+__attribute__((target("avx2"))) void ZoomTwoRowsAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
+                                                     uint32_t su, uint32_t v, uint32_t sv) {
+    const int64_t last = int64_t(IntPart(v + sv * uint32_t(n - 1))) * w + IntPart(u + su * uint32_t(n - 1));
+    const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
+    const __m256i sU = _mm256_set1_epi32(int(su * 8)), sV = _mm256_set1_epi32(int(sv * 8));
+    for (; n >= 8; n -= 8, p += 8, u += su * 8, v += sv * 8) {
+        const int32_t u0 = IntPart(u), r0 = IntPart(v);
+        const int64_t i0 = int64_t(r0) * w + u0;
+        const __m256i d = _mm256_sub_epi32(_mm256_srai_epi32(U, 16), _mm256_set1_epi32(u0));
+        __m256i c;
+        if (IntPart(v + sv * 7) != r0) {
+            if (i0 + w + 7 > last) break;
+            const __m256i a = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0)), d);
+            const __m256i b =
+                _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0 + w)), d);
+            c = _mm256_blendv_epi8(a, b, _mm256_cmpgt_epi32(_mm256_srai_epi32(V, 16), _mm256_set1_epi32(r0)));
+        } else {
+            if (i0 + 7 > last) break;
+            c = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0)), d);
+        }
+        if (Add) c = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), c);
+        U = _mm256_add_epi32(U, sU);
+        V = _mm256_add_epi32(V, sV);
+    }
+    if (n) TexturedRunAvx2<Add, false>(t, w, p, n, u, su, v, sv);
+}
+#endif
+
 // The vector loop of the 32-bit textured spans: four texels a step from
 // get4(u, v), one at a time from get1(u, v) for the tail, stored as they are
 // or added with saturation. Returns false (per-pixel loop) when the texels
@@ -295,8 +334,12 @@ inline bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t lef
 #if defined(ZX_AVX2_PATH)
     if (Raw && n >= 16 && g_SpanAvx2.load(std::memory_order_relaxed)) {
         const uint32_t *t = static_cast<const uint32_t *>(tex);
+        const int64_t vEnd = int64_t(Signed(vv)) + int64_t(Signed(s[1])) * int64_t(n - 1);
         if (alongRow && s[0] <= 0x10000u)
             ZoomRowAvx2<Add>(t + int64_t(IntPart(vv)) * w, p, n, u, s[0]);
+        else if (s[0] <= 0x10000u && s[1] - 1u < 0x10000u / 7 && w > 0 && lo >= INT32_MIN && hi <= INT32_MAX &&
+                 uEnd <= INT32_MAX && vEnd <= INT32_MAX)
+            ZoomTwoRowsAvx2<Add>(t, w, p, n, u, s[0], vv, s[1]);
         else if (!alongRow)
             TexturedRunAvx2<Add, false>(t, w, p, n, u, s[0], vv, s[1]);
         else

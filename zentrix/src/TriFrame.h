@@ -42,7 +42,7 @@ struct TriRows {
     TriEdge<N> tm, tb, mb;
     int32_t yM = 0, first = 0, last = -1;
     // False when no row of the triangle is on the page.
-    bool Begin(TriVertex<N> a, TriVertex<N> b, TriVertex<N> c, int32_t Height) {
+    ZX_FRAME bool Begin(TriVertex<N> a, TriVertex<N> b, TriVertex<N> c, int32_t Height) {
         if (a[1] > b[1]) std::swap(a, b);
         if (a[1] > c[1]) std::swap(a, c);
         if (b[1] > c[1]) std::swap(b, c);
