@@ -212,7 +212,7 @@ BENCHMARK(BM_FeedbackTextureQuad);
 BENCHMARK(BM_DimScreen32);
 BENCHMARK(BM_AddPut32Sprite250);
 BENCHMARK(BM_TexturedTriangles1000)->ArgName("loops")->Arg(0)->Arg(1)->Arg(2);
-BENCHMARK(BM_ShadedLightTriangles1000)->ArgName("loops")->Arg(0)->Arg(1);
+BENCHMARK(BM_ShadedLightTriangles1000)->ArgName("loops")->Arg(0)->Arg(1)->Arg(2);
 
 // ---------------------------------------------------------------- against pixman
 
