@@ -16,6 +16,7 @@ struct TriEdge {
     Vals<1 + N> v{}, s{};
     void Start(const TriVertex<N> &top, const TriVertex<N> &bottom) {
         const int64_t dy = int64_t(bottom[1]) - top[1];
+#pragma GCC unroll 8
         for (int k = 0; k <= N; ++k) {
             const int j = k == 0 ? 0 : k + 1;
             v[k] = ToFixed(top[j]);
