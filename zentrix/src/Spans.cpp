@@ -51,7 +51,7 @@ uint32_t *Px32(defZENTRIXPAGE *p) { return static_cast<uint32_t *>(p->pPageData)
 
 // Runs a rule over one span of a page with that page's size.
 template <int N, bool Skip, uint32_t Round, class Rule>
-void Draw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
+ZX_FRAME void Draw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
           defZENTRIXPAGE *page, Rule rule) {
     SpanDraw<N, Skip, Round>(x1, a, x2, b, y, page->Width, page->Height, rule);
 }
@@ -135,7 +135,7 @@ inline __m128i Gather4(const uint32_t *t, uint32_t u, uint32_t su, uint32_t v, u
 // Row: V is constant and the indices do not wrap, so t already points at
 // the texture row and the index is U >> 16.
 template <bool Add, bool Row>
-__attribute__((target("avx2"))) void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
+__attribute__((target("avx2"), aligned(64))) void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
                                                      uint32_t su, uint32_t v, uint32_t sv) {
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
@@ -168,7 +168,7 @@ __attribute__((target("avx2"))) void TexturedRunAvx2(const uint32_t *t, int32_t 
 // a permute give them. Blocks whose load would pass the span's last texel
 // are left to the per-texel loop, so no texel beyond those is read.
 template <bool Add>
-__attribute__((target("avx2"))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
+__attribute__((target("avx2"), aligned(64))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
     const int32_t last = IntPart(u + su * uint32_t(n - 1));
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
@@ -252,7 +252,7 @@ __attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_
 
 // HTextureLine32 over a triangle on a 32-bit page whose texels are apart
 // from the page, the walk and the rows in one loop.
-__attribute__((target("avx2"))) void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c,
+__attribute__((target("avx2"), aligned(64))) void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c,
                                                       const uint32_t *tex, int32_t tw, defZENTRIXPAGE *page) {
     TriRows<2> r;
     const int32_t Width = page->Width, Height = page->Height;
@@ -278,7 +278,7 @@ __attribute__((target("avx2"))) void TextureTri32Avx2(const TriVertex<2> &a, con
 // indices grow along the span, so a block whose loads would pass the
 // span's last texel ends the loop and the gather loop does the rest.
 template <bool Add>
-__attribute__((target("avx2"))) void ZoomTwoRowsAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
+__attribute__((target("avx2"), aligned(64))) void ZoomTwoRowsAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
                                                      uint32_t su, uint32_t v, uint32_t sv) {
     const int64_t last = int64_t(IntPart(v + sv * uint32_t(n - 1))) * w + IntPart(u + su * uint32_t(n - 1));
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -318,7 +318,7 @@ __attribute__((target("avx2"))) void ZoomTwoRowsAvx2(const uint32_t *t, int32_t 
 // row once and fetch row[U >> 16]. Its indices must not wrap in 32 bits,
 // as the general loop's would.
 template <bool Add, bool Raw = false, class Get4, class Get1>
-inline bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t left, int32_t right, const Vals<2> &v,
+ZX_FRAME bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t left, int32_t right, const Vals<2> &v,
                           const Vals<2> &s, Get4 get4, Get1 get1) {
     // Short spans (small triangles) are quicker in the per-pixel loop.
     if (right - left < 12) return false;
@@ -506,7 +506,7 @@ struct Texture32 {
     void Pixel(size_t i, int32_t, const Vals<2> &v) { d[i] = c.Get(TexelIndex(v[0], v[1], w)); }
 #if defined(__SSE2__)
     // Four texels a step, without the cache's compare and branch.
-    bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
+    ZX_FRAME bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
         const uint32_t *t = c.tex;
         return TexturedRun32<false, true>(
             t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
