@@ -238,6 +238,14 @@ __attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_
         }
         if (!n) return;
     }
+    if (n <= 4 && at + count - n + 4 <= size_t(Width) * size_t(Height)) {
+        // Four lanes or fewer: the narrower gather.
+        const __m128i k4 = _mm256_castsi256_si128(k);
+        const __m128i m = _mm_cmpgt_epi32(_mm_set1_epi32(int(n)), k4);
+        __m128i *q = reinterpret_cast<__m128i *>(p);
+        _mm_storeu_si128(q, _mm_mask_i32gather_epi32(_mm_loadu_si128(q), t, _mm256_castsi256_si128(TexelLanes(U, V, W)), m, 4));
+        return;
+    }
     if (at + count - n + 8 <= size_t(Width) * size_t(Height)) {
         const __m256i m = _mm256_cmpgt_epi32(_mm256_set1_epi32(int(n)), k);
         __m256i *q = reinterpret_cast<__m256i *>(p);
