@@ -225,6 +225,13 @@ __attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_
     const size_t at = size_t(y) * size_t(Width) + size_t(left);
     uint32_t *p = pixels + at;
     const size_t count = size_t(right - left) + 1;
+    if (count <= 2) {
+        // One or two pixels: plain loads.
+        const int32_t w = _mm256_cvtsi256_si32(W);
+        p[0] = uint32_t(t[TexelIndex(u, v, w)]);
+        if (count == 2) p[1] = uint32_t(t[TexelIndex(u + su, v + sv, w)]);
+        return;
+    }
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
     __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
