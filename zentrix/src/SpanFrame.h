@@ -120,8 +120,8 @@ template <int N> using TriVertex = std::array<int32_t, 2 + N>;
 // A whole textured triangle (HTextureLine32 rows) on a 32-bit page in one
 // loop, for triangles whose texels are apart from the page; null when no
 // such loop is on.
-using TextureTriFn = void (*)(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c, const uint32_t *Texture,
-                              int32_t TexWidth, defZENTRIXPAGE *page);
+using TextureTriFn = void (*)(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c,
+                              const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
 TextureTriFn TextureTri32For(bool apart);
 
 // ShadeTriLight on a 32-bit page: the walk and HShadeLineLight32's rows in

@@ -135,8 +135,9 @@ inline __m128i Gather4(const uint32_t *t, uint32_t u, uint32_t su, uint32_t v, u
 // Row: V is constant and the indices do not wrap, so t already points at
 // the texture row and the index is U >> 16.
 template <bool Add, bool Row>
-__attribute__((target("avx2"), aligned(64))) void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
-                                                     uint32_t su, uint32_t v, uint32_t sv) {
+__attribute__((target("avx2"), aligned(64)))
+void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u, uint32_t su, uint32_t v,
+                     uint32_t sv) {
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
     __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
@@ -168,7 +169,8 @@ __attribute__((target("avx2"), aligned(64))) void TexturedRunAvx2(const uint32_t
 // a permute give them. Blocks whose load would pass the span's last texel
 // are left to the per-texel loop, so no texel beyond those is read.
 template <bool Add>
-__attribute__((target("avx2"), aligned(64))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
+__attribute__((target("avx2"), aligned(64)))
+void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
     const int32_t last = IntPart(u + su * uint32_t(n - 1));
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
@@ -196,10 +198,9 @@ __attribute__((target("avx2"))) inline __m256i TexelLanes(__m256i U, __m256i V, 
 // apart from the page: eight pixels a gather; the last, partial block
 // gathers only its own lanes and is blended into the page's pixels, so the
 // pixels after the span are written back as they were. Row y is on the page.
-__attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_t x1, uint32_t U1, uint32_t V1, int32_t x2,
-                                                                         uint32_t U2, uint32_t V2, int32_t y, const int *t,
-                                                                         __m256i W, uint32_t *pixels, int32_t Width,
-                                                                         int32_t Height) {
+__attribute__((target("avx2"), always_inline)) inline void
+TextureRowAvx2(int32_t x1, uint32_t U1, uint32_t V1, int32_t x2, uint32_t U2, uint32_t V2, int32_t y, const int *t,
+               __m256i W, uint32_t *pixels, int32_t Width, int32_t Height) {
     if (x1 > x2) {
         std::swap(x1, x2);
         std::swap(U1, U2);
@@ -250,7 +251,8 @@ __attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_
         const __m128i k4 = _mm256_castsi256_si128(k);
         const __m128i m = _mm_cmpgt_epi32(_mm_set1_epi32(int(n)), k4);
         __m128i *q = reinterpret_cast<__m128i *>(p);
-        _mm_storeu_si128(q, _mm_mask_i32gather_epi32(_mm_loadu_si128(q), t, _mm256_castsi256_si128(TexelLanes(U, V, W)), m, 4));
+        const __m128i idx = _mm256_castsi256_si128(TexelLanes(U, V, W));
+        _mm_storeu_si128(q, _mm_mask_i32gather_epi32(_mm_loadu_si128(q), t, idx, m, 4));
         return;
     }
     if (at + count - n + 8 <= size_t(Width) * size_t(Height)) {
@@ -267,8 +269,9 @@ __attribute__((target("avx2"), always_inline)) inline void TextureRowAvx2(int32_
 
 // HTextureLine32 over a triangle on a 32-bit page whose texels are apart
 // from the page, the walk and the rows in one loop.
-__attribute__((target("avx2"), aligned(64))) void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c,
-                                                      const uint32_t *tex, int32_t tw, defZENTRIXPAGE *page) {
+__attribute__((target("avx2"), aligned(64)))
+void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c, const uint32_t *tex,
+                      int32_t tw, defZENTRIXPAGE *page) {
     TriRows<2> r;
     const int32_t Width = page->Width, Height = page->Height;
     if (!r.Begin(a, b, c, Height)) return;
@@ -293,8 +296,9 @@ __attribute__((target("avx2"), aligned(64))) void TextureTri32Avx2(const TriVert
 // indices grow along the span, so a block whose loads would pass the
 // span's last texel ends the loop and the gather loop does the rest.
 template <bool Add>
-__attribute__((target("avx2"), aligned(64))) void ZoomTwoRowsAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
-                                                     uint32_t su, uint32_t v, uint32_t sv) {
+__attribute__((target("avx2"), aligned(64)))
+void ZoomTwoRowsAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u, uint32_t su, uint32_t v,
+                     uint32_t sv) {
     const int64_t last = int64_t(IntPart(v + sv * uint32_t(n - 1))) * w + IntPart(u + su * uint32_t(n - 1));
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
@@ -307,9 +311,10 @@ __attribute__((target("avx2"), aligned(64))) void ZoomTwoRowsAvx2(const uint32_t
         __m256i c;
         if (IntPart(v + sv * 7) != r0) {
             if (i0 + w + 7 > last) break;
-            const __m256i a = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0)), d);
-            const __m256i b =
-                _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0 + w)), d);
+            const auto *row = reinterpret_cast<const __m256i *>(t + i0);
+            const auto *next = reinterpret_cast<const __m256i *>(t + i0 + w);
+            const __m256i a = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(row), d);
+            const __m256i b = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(next), d);
             c = _mm256_blendv_epi8(a, b, _mm256_cmpgt_epi32(_mm256_srai_epi32(V, 16), _mm256_set1_epi32(r0)));
         } else {
             if (i0 + 7 > last) break;
