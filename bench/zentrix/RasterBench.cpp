@@ -184,10 +184,35 @@ void BM_TexturedTriangles1000(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * 1000);  // triangles
 }
 
+// 1000 additive Gouraud triangles of about 12 pixels a side (ShadeTriLight).
+void BM_ShadedLightTriangles1000(benchmark::State &state) {
+    Loops loops(state);
+    Page p;
+    std::mt19937 rng(4);
+    std::vector<int> v(1000 * 15);
+    for (size_t i = 0; i < v.size(); i += 15) {
+        const int x = int(rng() % (kW - 16)), y = int(rng() % (kH - 16));
+        const int q[15] = {x, y, int(rng() % 256), int(rng() % 256), int(rng() % 256), x + 13, y + 2, int(rng() % 256),
+                           int(rng() % 256), int(rng() % 256), x + 4, y + 12, int(rng() % 256), int(rng() % 256),
+                           int(rng() % 256)};
+        std::copy(q, q + 15, v.begin() + long(i));
+    }
+    for (auto _ : state) {
+        for (size_t i = 0; i < v.size(); i += 15) {
+            const int *q = &v[i];
+            ShadeTriLight(q[0], q[1], q[2], q[3], q[4], q[5], q[6], q[7], q[8], q[9], q[10], q[11], q[12], q[13], q[14],
+                          &p.page);
+        }
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);  // triangles
+}
+
 BENCHMARK(BM_FeedbackTextureQuad);
 BENCHMARK(BM_DimScreen32);
 BENCHMARK(BM_AddPut32Sprite250);
 BENCHMARK(BM_TexturedTriangles1000)->ArgName("loops")->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_ShadedLightTriangles1000)->ArgName("loops")->Arg(0)->Arg(1)->Arg(2);
 
 // ---------------------------------------------------------------- against pixman
 

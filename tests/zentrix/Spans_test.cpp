@@ -5,6 +5,11 @@
 
 #include <climits>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 TEST(Spans, SolidLineOrdersClipsAndRejects) {
@@ -266,9 +271,13 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
         std::memcpy(b.page.pPageData, a.page.pPageData, a.Count() * 4);
         std::memcpy(c.page.pPageData, a.page.pPageData, a.Count() * 4);
         const int x1 = Rand(rng, -20, 80), x2 = Rand(rng, -20, 80), y = Rand(rng, 0, 7);
-        const int32_t u1 = Rand(rng, 0, 31 << 16), v1 = Rand(rng, 0, 7 << 16), u2 = Rand(rng, 0, 31 << 16),
+        const int32_t u1 = Rand(rng, 0, 31 << 16), v1 = Rand(rng, 0, 6 << 16), u2r = Rand(rng, 0, 31 << 16),
                       v2r = Rand(rng, 0, 7 << 16);  // rows 0-7: inside the page when it is its own texture
-        const int32_t v2 = round % 4 == 1 ? v1 : v2r;  // V constant: spans along one texture row
+        // Round 1 of 4: V constant, spans along one texture row; round 2:
+        // U growing by at most a texel a pixel (long spans: a magnification)
+        // and V by less than a texel over the span.
+        const int32_t v2 = round % 4 == 1 ? v1 : round % 4 == 2 ? v1 + Rand(rng, 0, 1 << 16) : v2r;
+        const int32_t u2 = round % 4 == 2 ? Rand(rng, u1, 31 << 16) : u2r;
         const int32_t r1 = Rand(rng, -(1 << 24), 1 << 25), r2 = Rand(rng, -(1 << 24), 1 << 25);
         const int F = Rand(rng, -300, 300), L = Rand(rng, 0, 64), kind = round % 9;
         const bool self = round % 5 == 0;
@@ -301,5 +310,35 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
                                     << " y " << y << " self " << self << " L " << L;
     }
 }
+
+#if defined(__linux__)
+// The vector loops read no texel beyond the last one a span or triangle
+// uses: a texture that ends where unreadable memory begins, read up to
+// its last texel (a read past it would fault).
+TEST(Spans, VectorLoopsReadNoTexelPastTheLastOneUsed) {
+    const size_t pageBytes = size_t(sysconf(_SC_PAGESIZE));
+    void *m = mmap(nullptr, 2 * pageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(m, MAP_FAILED);
+    ASSERT_EQ(mprotect(static_cast<char *>(m) + pageBytes, pageBytes, PROT_NONE), 0);
+    constexpr int kTw = 32, kTh = 8;
+    auto *tex = reinterpret_cast<uint32_t *>(static_cast<char *>(m) + pageBytes) - kTw * kTh;
+    for (int i = 0; i < kTw * kTh; ++i) tex[i] = uint32_t(i);
+    std::mt19937 rng(11);
+    TestPage p(200, 4, 32);
+    for (int round = 0; round < 400; ++round) {
+        // Spans ending at the last texel (31, 7): along the last row, or
+        // slanting down to it, at magnifications and minifications.
+        const int len = Rand(rng, 1, 150), du = Rand(rng, 0, 31), dv = round % 2 ? 0 : Rand(rng, 0, 2);
+        const int32_t u1 = Fx(31 - du), v1 = Fx(7 - dv) + (dv ? Rand(rng, 0, 0xFFFF) : 0);
+        HTextureLine32(0, u1, v1, len, Fx(31), Fx(7), 1, tex, kTw, &p.page);
+        HAddTextureLine32(0, u1, v1, len, Fx(31), Fx(7), 2, tex, kTw, &p.page);
+        EXPECT_EQ(p.P32(len, 1), 31u + 7u * kTw);
+        // A triangle whose bottom rows read the last texels.
+        const int x = Rand(rng, 0, 150), h = Rand(rng, 1, 3);
+        TextureTri(x, 0, 0, 8 - h, x + Rand(rng, 0, 40), h, 31, 7, x + Rand(rng, 0, 20), h, 10, 7, tex, kTw, &p.page);
+    }
+    munmap(m, 2 * pageBytes);
+}
+#endif
 
 }  // namespace

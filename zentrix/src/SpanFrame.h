@@ -14,6 +14,14 @@
 #include <type_traits>
 #include <utility>
 
+// The frames are inlined into every routine that runs them, also where a
+// routine and a whole-triangle loop share one.
+#if defined(__GNUC__)
+#define ZX_FRAME inline __attribute__((always_inline))
+#else
+#define ZX_FRAME inline
+#endif
+
 namespace zx {
 
 using zentrix::AddColor16;
@@ -59,7 +67,7 @@ template <int N> using Vals = std::array<uint32_t, N>;
 // one half added once so that its integer part is rounded. The rule gets
 // the pixel's element index, its x and the current (wrapped) values.
 template <int N, bool SkipFirst, uint32_t RoundMask, class Rule>
-inline void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
+ZX_FRAME void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
                      int32_t Width, int32_t Height, Rule &rule) {
     if (y < 0 || y >= Height) return;
     if (x1 > x2) {
@@ -100,6 +108,25 @@ inline void SpanDraw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::arra
         for (int k = 0; k < N; ++k) v[k] += s[k];
     }
 }
+
+// HTextureLine32 for a caller that has checked the page and the texture:
+// the routine for spans whose texels may be pixels of the page, or (apart)
+// for spans whose texels are known not to be.
+using TextureRowFn = void (*)(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
+                              const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+TextureRowFn TextureRow32For(bool apart);
+
+template <int N> using TriVertex = std::array<int32_t, 2 + N>;
+// A whole textured triangle (HTextureLine32 rows) on a 32-bit page in one
+// loop, for triangles whose texels are apart from the page; null when no
+// such loop is on.
+using TextureTriFn = void (*)(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c,
+                              const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page);
+TextureTriFn TextureTri32For(bool apart);
+
+// ShadeTriLight on a 32-bit page: the walk and HShadeLineLight32's rows in
+// one loop, without a call and the page checks per row.
+void ShadeLightTri32(const TriVertex<3> &a, const TriVertex<3> &b, const TriVertex<3> &c, defZENTRIXPAGE *page);
 
 // Texel index (V >> 16) * width + (U >> 16), in wrapping arithmetic.
 inline int32_t TexelIndex(uint32_t u, uint32_t v, int32_t width) {

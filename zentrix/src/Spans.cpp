@@ -1,7 +1,7 @@
 // Spans.cpp - the 33 horizontal span routines: each is its pixel rule run by
 // the common frame of SpanFrame.h. 16-bit rules draw 5-6-5 from 24-bit
 // textures, 32-bit rules 0x00RRGGBB; the hot 32-bit rules have SSE2 loops.
-#include "SpanFrame.h"
+#include "TriFrame.h"
 #include "Saturate.h"
 
 #include <algorithm>
@@ -51,7 +51,7 @@ uint32_t *Px32(defZENTRIXPAGE *p) { return static_cast<uint32_t *>(p->pPageData)
 
 // Runs a rule over one span of a page with that page's size.
 template <int N, bool Skip, uint32_t Round, class Rule>
-void Draw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
+ZX_FRAME void Draw(int32_t x1, std::array<int32_t, N> a, int32_t x2, std::array<int32_t, N> b, int32_t y,
           defZENTRIXPAGE *page, Rule rule) {
     SpanDraw<N, Skip, Round>(x1, a, x2, b, y, page->Width, page->Height, rule);
 }
@@ -135,8 +135,9 @@ inline __m128i Gather4(const uint32_t *t, uint32_t u, uint32_t su, uint32_t v, u
 // Row: V is constant and the indices do not wrap, so t already points at
 // the texture row and the index is U >> 16.
 template <bool Add, bool Row>
-__attribute__((target("avx2"))) void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u,
-                                                     uint32_t su, uint32_t v, uint32_t sv) {
+__attribute__((target("avx2"), aligned(64)))
+void TexturedRunAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u, uint32_t su, uint32_t v,
+                     uint32_t sv) {
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
     __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
@@ -168,7 +169,8 @@ __attribute__((target("avx2"))) void TexturedRunAvx2(const uint32_t *t, int32_t 
 // a permute give them. Blocks whose load would pass the span's last texel
 // are left to the per-texel loop, so no texel beyond those is read.
 template <bool Add>
-__attribute__((target("avx2"))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
+__attribute__((target("avx2"), aligned(64)))
+void ZoomRowAvx2(const uint32_t *t, uint32_t *p, size_t n, uint32_t u, uint32_t su) {
     const int32_t last = IntPart(u + su * uint32_t(n - 1));
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
@@ -186,6 +188,147 @@ __attribute__((target("avx2"))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p,
 }
 #endif
 
+#if defined(ZX_AVX2_PATH)
+// TexelIndex of eight lanes.
+__attribute__((target("avx2"))) inline __m256i TexelLanes(__m256i U, __m256i V, __m256i W) {
+    return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(V, 16), W), _mm256_srai_epi32(U, 16));
+}
+
+// HTextureLine32's frame and pixels for a row of a triangle whose texels are
+// apart from the page: eight pixels a gather; the last, partial block
+// gathers only its own lanes and is blended into the page's pixels, so the
+// pixels after the span are written back as they were. Row y is on the page.
+__attribute__((target("avx2"), always_inline)) inline void
+TextureRowAvx2(int32_t x1, uint32_t U1, uint32_t V1, int32_t x2, uint32_t U2, uint32_t V2, int32_t y, const int *t,
+               __m256i W, uint32_t *pixels, int32_t Width, int32_t Height) {
+    if (x1 > x2) {
+        std::swap(x1, x2);
+        std::swap(U1, U2);
+        std::swap(V1, V2);
+    }
+    if (x2 < 0 || x1 >= Width) return;
+    uint32_t u = U1, v = V1, su = 0, sv = 0;
+    if (x1 != x2) {
+        const int64_t n = int64_t(x2) - x1;
+        su = StepOf(U2 - u, n);
+        sv = StepOf(V2 - v, n);
+    }
+    int32_t left = x1, right = x2;
+    if (left < 0) {
+        const uint32_t k = 0u - Wrap(left);
+        u += su * k;
+        v += sv * k;
+        left = 0;
+    }
+    if (right >= Width) right = Width - 1;
+    u += 0x8000u;
+    v += 0x8000u;
+    const size_t at = size_t(y) * size_t(Width) + size_t(left);
+    uint32_t *p = pixels + at;
+    const size_t count = size_t(right - left) + 1;
+    if (count <= 2) {
+        // One or two pixels: plain loads.
+        const int32_t w = _mm256_cvtsi256_si32(W);
+        p[0] = uint32_t(t[TexelIndex(u, v, w)]);
+        if (count == 2) p[1] = uint32_t(t[TexelIndex(u + su, v + sv, w)]);
+        return;
+    }
+    const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
+    size_t n = count;
+    if (n >= 8) {
+        const __m256i sU = _mm256_set1_epi32(int(su * 8)), sV = _mm256_set1_epi32(int(sv * 8));
+        for (; n >= 8; n -= 8, p += 8) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), _mm256_i32gather_epi32(t, TexelLanes(U, V, W), 4));
+            U = _mm256_add_epi32(U, sU);
+            V = _mm256_add_epi32(V, sV);
+        }
+        if (!n) return;
+    }
+    if (n <= 4 && at + count - n + 4 <= size_t(Width) * size_t(Height)) {
+        // Four lanes or fewer: the narrower gather.
+        const __m128i k4 = _mm256_castsi256_si128(k);
+        const __m128i m = _mm_cmpgt_epi32(_mm_set1_epi32(int(n)), k4);
+        __m128i *q = reinterpret_cast<__m128i *>(p);
+        const __m128i idx = _mm256_castsi256_si128(TexelLanes(U, V, W));
+        _mm_storeu_si128(q, _mm_mask_i32gather_epi32(_mm_loadu_si128(q), t, idx, m, 4));
+        return;
+    }
+    if (at + count - n + 8 <= size_t(Width) * size_t(Height)) {
+        const __m256i m = _mm256_cmpgt_epi32(_mm256_set1_epi32(int(n)), k);
+        __m256i *q = reinterpret_cast<__m256i *>(p);
+        _mm256_storeu_si256(q, _mm256_mask_i32gather_epi32(_mm256_loadu_si256(q), t, TexelLanes(U, V, W), m, 4));
+        return;
+    }
+    // At the end of the page: the last few one by one.
+    u += su * uint32_t(count - n);
+    v += sv * uint32_t(count - n);
+    for (; n; --n, ++p, u += su, v += sv) *p = uint32_t(t[TexelIndex(u, v, _mm256_cvtsi256_si32(W))]);
+}
+
+// HTextureLine32 over a triangle on a 32-bit page whose texels are apart
+// from the page, the walk and the rows in one loop.
+__attribute__((target("avx2"), aligned(64)))
+void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c, const uint32_t *tex,
+                      int32_t tw, defZENTRIXPAGE *page) {
+    TriRows<2> r;
+    const int32_t Width = page->Width, Height = page->Height;
+    if (!r.Begin(a, b, c, Height)) return;
+    const int *t = reinterpret_cast<const int *>(tex);
+    const __m256i W = _mm256_set1_epi32(tw);
+    auto *pixels = static_cast<uint32_t *>(page->pPageData);
+    for (int32_t y = r.first;; ++y) {
+        TriEdge<2> &p = y < r.yM ? r.tm : r.tb, &q = y < r.yM ? r.tb : r.mb;
+        TextureRowAvx2(p.X(), p.v[1], p.v[2], q.X(), q.v[1], q.v[2], y, t, W, pixels, Width, Height);
+        p.Step();
+        q.Step();
+        if (y == r.last) break;
+    }
+}
+#endif
+
+#if defined(ZX_AVX2_PATH)
+// A span slanting down across the texture at a magnification (0 <= su <=
+// 1.0, 0 < sv, seven steps of V less than one texel), with indices that do
+// not wrap: eight pixels read at most eight texels of one row and the same
+// eight columns of the next, so two loads and two permutes give them. The
+// indices grow along the span, so a block whose loads would pass the
+// span's last texel ends the loop and the gather loop does the rest.
+template <bool Add>
+__attribute__((target("avx2"), aligned(64)))
+void ZoomTwoRowsAvx2(const uint32_t *t, int32_t w, uint32_t *p, size_t n, uint32_t u, uint32_t su, uint32_t v,
+                     uint32_t sv) {
+    const int64_t last = int64_t(IntPart(v + sv * uint32_t(n - 1))) * w + IntPart(u + su * uint32_t(n - 1));
+    const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
+    const __m256i sU = _mm256_set1_epi32(int(su * 8)), sV = _mm256_set1_epi32(int(sv * 8));
+    for (; n >= 8; n -= 8, p += 8, u += su * 8, v += sv * 8) {
+        const int32_t u0 = IntPart(u), r0 = IntPart(v);
+        const int64_t i0 = int64_t(r0) * w + u0;
+        const __m256i d = _mm256_sub_epi32(_mm256_srai_epi32(U, 16), _mm256_set1_epi32(u0));
+        __m256i c;
+        if (IntPart(v + sv * 7) != r0) {
+            if (i0 + w + 7 > last) break;
+            const auto *row = reinterpret_cast<const __m256i *>(t + i0);
+            const auto *next = reinterpret_cast<const __m256i *>(t + i0 + w);
+            const __m256i a = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(row), d);
+            const __m256i b = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(next), d);
+            c = _mm256_blendv_epi8(a, b, _mm256_cmpgt_epi32(_mm256_srai_epi32(V, 16), _mm256_set1_epi32(r0)));
+        } else {
+            if (i0 + 7 > last) break;
+            c = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(t + i0)), d);
+        }
+        if (Add) c = _mm256_adds_epu8(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(p)), c);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), c);
+        U = _mm256_add_epi32(U, sU);
+        V = _mm256_add_epi32(V, sV);
+    }
+    if (n) TexturedRunAvx2<Add, false>(t, w, p, n, u, su, v, sv);
+}
+#endif
+
 // The vector loop of the 32-bit textured spans: four texels a step from
 // get4(u, v), one at a time from get1(u, v) for the tail, stored as they are
 // or added with saturation. Returns false (per-pixel loop) when the texels
@@ -195,7 +338,7 @@ __attribute__((target("avx2"))) void ZoomRowAvx2(const uint32_t *t, uint32_t *p,
 // row once and fetch row[U >> 16]. Its indices must not wrap in 32 bits,
 // as the general loop's would.
 template <bool Add, bool Raw = false, class Get4, class Get1>
-inline bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t left, int32_t right, const Vals<2> &v,
+ZX_FRAME bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t left, int32_t right, const Vals<2> &v,
                           const Vals<2> &s, Get4 get4, Get1 get1) {
     // Short spans (small triangles) are quicker in the per-pixel loop.
     if (right - left < 12) return false;
@@ -211,8 +354,12 @@ inline bool TexturedRun32(const void *tex, int32_t w, uint32_t *row, int32_t lef
 #if defined(ZX_AVX2_PATH)
     if (Raw && n >= 16 && g_SpanAvx2.load(std::memory_order_relaxed)) {
         const uint32_t *t = static_cast<const uint32_t *>(tex);
+        const int64_t vEnd = int64_t(Signed(vv)) + int64_t(Signed(s[1])) * int64_t(n - 1);
         if (alongRow && s[0] <= 0x10000u)
             ZoomRowAvx2<Add>(t + int64_t(IntPart(vv)) * w, p, n, u, s[0]);
+        else if (s[0] <= 0x10000u && s[1] - 1u < 0x10000u / 7 && w > 0 && lo >= INT32_MIN && hi <= INT32_MAX &&
+                 uEnd <= INT32_MAX && vEnd <= INT32_MAX)
+            ZoomTwoRowsAvx2<Add>(t, w, p, n, u, s[0], vv, s[1]);
         else if (!alongRow)
             TexturedRunAvx2<Add, false>(t, w, p, n, u, s[0], vv, s[1]);
         else
@@ -379,11 +526,29 @@ struct Texture32 {
     void Pixel(size_t i, int32_t, const Vals<2> &v) { d[i] = c.Get(TexelIndex(v[0], v[1], w)); }
 #if defined(__SSE2__)
     // Four texels a step, without the cache's compare and branch.
-    bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
+    ZX_FRAME bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
         const uint32_t *t = c.tex;
         return TexturedRun32<false, true>(
             t, w, d + base, left, right, v, s, [&](uint32_t u, uint32_t vv) { return Gather4(t, u, s[0], vv, s[1], w); },
             [&](uint32_t u, uint32_t vv) { return t[TexelIndex(u, vv, w)]; });
+    }
+#endif
+};
+
+// Texture32 for spans whose texels are known not to be pixels of the page:
+// short spans take a plain loop without the cache's compare (the same
+// texels, since nothing read is written), long ones the vector loops.
+struct TextureDisjoint32 : Texture32 {
+    static constexpr int32_t kShort = 16;
+#if defined(__SSE2__)
+    bool Run(size_t base, int32_t left, int32_t right, Vals<2> &v, Vals<2> &s) {
+        if (right - left >= kShort) return Texture32::Run(base, left, right, v, s);
+        const uint32_t *t = c.tex;
+        uint32_t *p = d + base + size_t(left);
+        const uint32_t su = s[0], sv = s[1];
+        uint32_t u = v[0], vv = v[1];
+        for (int32_t n = right - left + 1; n > 0; --n, ++p, u += su, vv += sv) *p = t[TexelIndex(u, vv, w)];
+        return true;
     }
 #endif
 };
@@ -813,6 +978,100 @@ bool Ok16(defZENTRIXPAGE *p) { return PageUsable(p, false); }
 bool Ok32(defZENTRIXPAGE *p) { return PageUsable(p, true); }
 
 }  // namespace
+
+namespace {
+#if defined(ZX_AVX2_PATH)
+// ShadeLight32 with eight pixels a step, for the rows of a triangle: the
+// last, partial block is blended into the page's pixels, so the pixels
+// after the span are written back as they were (where the page goes on
+// that far; otherwise the four-pixel loop).
+struct ShadeLight32Wide : ShadeLight32 {
+    size_t size;  // pixels in the page
+    __attribute__((target("avx2"))) bool Run(size_t base, int32_t left, int32_t right, Vals<3> &v,
+                                                            Vals<3> &s) {
+        size_t n = size_t(right - left) + 1;
+        if (base + size_t(left) + ((n + 7) & ~size_t(7)) > size) return ShadeLight32::Run(base, left, right, v, s);
+        uint32_t *p = d + base + size_t(left);
+        const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        __m256i R = _mm256_add_epi32(_mm256_set1_epi32(int(v[0])), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(s[0]))));
+        __m256i G = _mm256_add_epi32(_mm256_set1_epi32(int(v[1])), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(s[1]))));
+        __m256i B = _mm256_add_epi32(_mm256_set1_epi32(int(v[2])), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(s[2]))));
+        const __m256i mR = _mm256_set1_epi32(0xFF0000), mG = _mm256_set1_epi32(0xFF00);
+        for (;; p += 8, n -= 8) {
+            const __m256i c = _mm256_add_epi32(
+                _mm256_add_epi32(_mm256_and_si256(R, mR), _mm256_and_si256(_mm256_srli_epi32(G, 8), mG)),
+                _mm256_srai_epi32(B, 16));
+            __m256i *q = reinterpret_cast<__m256i *>(p);
+            const __m256i old = _mm256_loadu_si256(q);
+            const __m256i sum = _mm256_adds_epu8(old, c);
+            if (n <= 8) {
+                _mm256_storeu_si256(q, _mm256_blendv_epi8(old, sum, _mm256_cmpgt_epi32(_mm256_set1_epi32(int(n)), k)));
+                return true;
+            }
+            _mm256_storeu_si256(q, sum);
+            R = _mm256_add_epi32(R, _mm256_set1_epi32(int(s[0] * 8)));
+            G = _mm256_add_epi32(G, _mm256_set1_epi32(int(s[1] * 8)));
+            B = _mm256_add_epi32(B, _mm256_set1_epi32(int(s[2] * 8)));
+        }
+    }
+};
+#endif
+
+// The rows of a light-shaded triangle, each HShadeLineLight32's frame and rule.
+template <class Rule>
+ZX_FRAME void ShadeLightRows(TriRows<3> &r, int32_t Width, int32_t Height, Rule &rule) {
+    for (int32_t y = r.first;; ++y) {
+        TriEdge<3> &p = y < r.yM ? r.tm : r.tb, &q = y < r.yM ? r.tb : r.mb;
+        SpanDraw<3, true, 0>(p.X(), A3{p.A(0), p.A(1), p.A(2)}, q.X(), A3{q.A(0), q.A(1), q.A(2)}, y, Width, Height, rule);
+        p.Step();
+        q.Step();
+        if (y == r.last) break;
+    }
+}
+
+#if defined(ZX_AVX2_PATH)
+__attribute__((target("avx2"))) void ShadeLightRowsAvx2(TriRows<3> &r, defZENTRIXPAGE *page) {
+    ShadeLight32Wide rule{{Px32(page)}, size_t(page->Width) * size_t(page->Height)};
+    ShadeLightRows(r, page->Width, page->Height, rule);
+}
+#endif
+}  // namespace
+
+void ShadeLightTri32(const TriVertex<3> &a, const TriVertex<3> &b, const TriVertex<3> &c, defZENTRIXPAGE *page) {
+    TriRows<3> r;
+    if (!r.Begin(a, b, c, page->Height)) return;
+#if defined(ZX_AVX2_PATH)
+    if (g_SpanAvx2.load(std::memory_order_relaxed)) {
+        ShadeLightRowsAvx2(r, page);
+        return;
+    }
+#endif
+    ShadeLight32 rule{Px32(page)};
+    ShadeLightRows(r, page->Width, page->Height, rule);
+}
+
+namespace {
+void TextureRow32Shared(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
+                        const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page) {
+    Draw<2, false, kAll>(x1, A2{U1, V1}, x2, A2{U2, V2}, y, page, Texture32{Px32(page), TexelCache32(Texture), TexWidth});
+}
+void TextureRow32Apart(int32_t x1, int32_t U1, int32_t V1, int32_t x2, int32_t U2, int32_t V2, int32_t y,
+                       const uint32_t *Texture, int32_t TexWidth, defZENTRIXPAGE *page) {
+    Draw<2, false, kAll>(x1, A2{U1, V1}, x2, A2{U2, V2}, y, page,
+                         TextureDisjoint32{{Px32(page), TexelCache32(Texture), TexWidth}});
+}
+}  // namespace
+
+TextureRowFn TextureRow32For(bool apart) { return apart ? TextureRow32Apart : TextureRow32Shared; }
+
+TextureTriFn TextureTri32For(bool apart) {
+#if defined(ZX_AVX2_PATH)
+    if (apart && g_SpanAvx2.load(std::memory_order_relaxed)) return TextureTri32Avx2;
+#else
+    (void)apart;
+#endif
+    return nullptr;
+}
 }  // namespace zx
 
 using namespace zx;

@@ -8,8 +8,7 @@
 
 namespace zx {
 
-// A vertex: x, y, then N attributes, all integers.
-template <int N> using TriVertex = std::array<int32_t, 2 + N>;
+// A vertex: x, y, then N attributes, all integers (TriVertex<N>).
 
 // One edge: x and the attributes in 16.16 (index 0 is x), with their steps.
 template <int N>
@@ -17,6 +16,7 @@ struct TriEdge {
     Vals<1 + N> v{}, s{};
     void Start(const TriVertex<N> &top, const TriVertex<N> &bottom) {
         const int64_t dy = int64_t(bottom[1]) - top[1];
+#pragma GCC unroll 8
         for (int k = 0; k <= N; ++k) {
             const int j = k == 0 ? 0 : k + 1;
             v[k] = ToFixed(top[j]);
@@ -35,38 +35,52 @@ struct TriEdge {
     int32_t A(int k) const { return Signed(v[1 + k]); }
 };
 
+// The rows of a triangle that lie on the page: the vertices sorted by y,
+// the three edges started at the first such row. Row y is drawn between
+// the edges T->M and T->B above the middle row, T->B and M->B from it on.
+template <int N>
+struct TriRows {
+    TriEdge<N> tm, tb, mb;
+    int32_t yM = 0, first = 0, last = -1;
+    // False when no row of the triangle is on the page.
+    ZX_FRAME bool Begin(TriVertex<N> a, TriVertex<N> b, TriVertex<N> c, int32_t Height) {
+        if (a[1] > b[1]) std::swap(a, b);
+        if (a[1] > c[1]) std::swap(a, c);
+        if (b[1] > c[1]) std::swap(b, c);
+        const int32_t yT = a[1], yB = c[1];
+        yM = b[1];
+        first = yT < 0 ? 0 : yT;
+        last = yB >= Height ? Height - 1 : yB;
+        if (first > last) return false;
+        tm.Start(a, b);
+        tb.Start(a, c);
+        mb.Start(b, c);
+        // Rows above the page are skipped in one move, not walked.
+        const uint32_t skipT = uint32_t(int64_t(first) - yT);
+        tb.Advance(skipT);
+        if (first < yM) tm.Advance(skipT);
+        if (first > yM) mb.Advance(uint32_t(int64_t(first) - yM));
+        return true;
+    }
+};
+
 // Walks the triangle and calls span(first edge, second edge, y) for every
-// row from the top vertex to the bottom one that lies on the page: the
-// edges T->M and T->B above the middle row, T->B and M->B from it on.
+// row from the top vertex to the bottom one that lies on the page.
 template <int N, class Span>
 void TriWalk(TriVertex<N> a, TriVertex<N> b, TriVertex<N> c, int32_t Height, Span &&span) {
-    if (a[1] > b[1]) std::swap(a, b);
-    if (a[1] > c[1]) std::swap(a, c);
-    if (b[1] > c[1]) std::swap(b, c);
-    const int32_t yT = a[1], yM = b[1], yB = c[1];
-    const int32_t first = yT < 0 ? 0 : yT;
-    const int32_t last = yB >= Height ? Height - 1 : yB;
-    if (first > last) return;
-    TriEdge<N> tm, tb, mb;
-    tm.Start(a, b);
-    tb.Start(a, c);
-    mb.Start(b, c);
-    // Rows above the page are skipped in one move, not walked.
-    const uint32_t skipT = uint32_t(int64_t(first) - yT);
-    tb.Advance(skipT);
-    if (first < yM) tm.Advance(skipT);
-    if (first > yM) mb.Advance(uint32_t(int64_t(first) - yM));
-    for (int32_t y = first;; ++y) {
-        if (y < yM) {
-            span(tm, tb, y);
-            tm.Step();
-            tb.Step();
+    TriRows<N> r;
+    if (!r.Begin(a, b, c, Height)) return;
+    for (int32_t y = r.first;; ++y) {
+        if (y < r.yM) {
+            span(r.tm, r.tb, y);
+            r.tm.Step();
+            r.tb.Step();
         } else {
-            span(tb, mb, y);
-            tb.Step();
-            mb.Step();
+            span(r.tb, r.mb, y);
+            r.tb.Step();
+            r.mb.Step();
         }
-        if (y == last) break;
+        if (y == r.last) break;
     }
 }
 

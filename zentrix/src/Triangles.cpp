@@ -3,6 +3,8 @@
 // dimmed, lit, depth-tested), each a triangle walk feeding a span routine.
 #include "TriFrame.h"
 
+#include <algorithm>
+
 using namespace zx;
 
 namespace {
@@ -37,6 +39,44 @@ void TexTriWith1(const Vtx2 &a, const Vtx2 &b, const Vtx2 &c, TexSpan1 span, con
     });
 }
 
+// Whether no texel a textured triangle reads can be a pixel of the page.
+// Every U and V the walk and its spans produce lies between the vertices'
+// smallest and largest value (the truncated steps fall short, never
+// beyond), so with small texel coordinates and a positive width the texels
+// read lie between index vmin * w + umin and vmax * w + umax.
+bool TexelsApart(const Vtx2 &a, const Vtx2 &b, const Vtx2 &c, const void *tex, int32_t tw, const defZENTRIXPAGE *page) {
+    constexpr int32_t kLimit = 1 << 14;
+    if (tw < 1 || tw > (1 << 16)) return false;
+    int32_t umin = a[2], umax = a[2], vmin = a[3], vmax = a[3];
+    for (const Vtx2 *p : {&b, &c}) {
+        umin = std::min(umin, (*p)[2]);
+        umax = std::max(umax, (*p)[2]);
+        vmin = std::min(vmin, (*p)[3]);
+        vmax = std::max(vmax, (*p)[3]);
+    }
+    if (umin < -kLimit || vmin < -kLimit || umax >= kLimit || vmax >= kLimit) return false;
+    const auto t = reinterpret_cast<uintptr_t>(tex), px = reinterpret_cast<uintptr_t>(page->pPageData);
+    const int64_t lo = (int64_t(vmin) * tw + umin) * 4, hi = (int64_t(vmax) * tw + umax) * 4 + 4;
+    const int64_t bytes = int64_t(page->Width) * page->Height * 4;
+    // [t + lo, t + hi) against [px, px + bytes), in signed 64-bit offsets from px.
+    const int64_t d = int64_t(t - px);
+    return d + hi <= 0 || d + lo >= bytes;
+}
+
+// HTextureLine32 over a triangle on a 32-bit page.
+void TexTri32(const Vtx2 &a, const Vtx2 &b, const Vtx2 &c, const void *tex, int32_t tw, defZENTRIXPAGE *page) {
+    const bool apart = TexelsApart(a, b, c, tex, tw, page);
+    const auto *t = static_cast<const uint32_t *>(tex);
+    if (const TextureTriFn tri = TextureTri32For(apart)) {
+        tri(a, b, c, t, tw, page);
+        return;
+    }
+    const TextureRowFn row = TextureRow32For(apart);
+    TriWalk<2>(a, b, c, page->Height, [&](const TriEdge<2> &p, const TriEdge<2> &q, int32_t y) {
+        row(p.X(), p.A(0), p.A(1), q.X(), q.A(0), q.A(1), y, t, tw, page);
+    });
+}
+
 }  // namespace
 
 extern "C" {
@@ -64,8 +104,11 @@ ZENTRIX_API void ShadeTriLight(int32_t x1, int32_t y1, int32_t r1, int32_t g1, i
                                int32_t b3, defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0) return;
-    ShadeTriWith(Vtx3{x1, y1, r1, g1, b1}, Vtx3{x2, y2, r2, g2, b2}, Vtx3{x3, y3, r3, g3, b3},
-                 kind == 16 ? HShadeLineLight16 : HShadeLineLight32, page);
+    const Vtx3 a{x1, y1, r1, g1, b1}, b{x2, y2, r2, g2, b2}, c{x3, y3, r3, g3, b3};
+    if (kind == 32 && g_SpanSimd.load(std::memory_order_relaxed))
+        ShadeLightTri32(a, b, c, page);
+    else
+        ShadeTriWith(a, b, c, kind == 16 ? HShadeLineLight16 : HShadeLineLight32, page);
 }
 
 ZENTRIX_API void ShadeTriDark(int32_t x1, int32_t y1, int32_t r1, int32_t g1, int32_t b1, int32_t x2, int32_t y2,
@@ -82,8 +125,11 @@ ZENTRIX_API void TextureTri(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int3
                             defZENTRIXPAGE *page) {
     const int kind = PageKind(page);
     if (kind < 0 || !Texture) return;
-    TexTriWith(Vtx2{x1, y1, U1, V1}, Vtx2{x2, y2, U2, V2}, Vtx2{x3, y3, U3, V3}, kind == 16 ? HTextureLine16 : HTextureLine32,
-               Texture, TexWidth, page);
+    const Vtx2 a{x1, y1, U1, V1}, b{x2, y2, U2, V2}, c{x3, y3, U3, V3};
+    if (kind == 32)
+        TexTri32(a, b, c, Texture, TexWidth, page);
+    else
+        TexTriWith(a, b, c, HTextureLine16, Texture, TexWidth, page);
 }
 
 ZENTRIX_API void AddTextureTri(int32_t x1, int32_t y1, int32_t U1, int32_t V1, int32_t x2, int32_t y2, int32_t U2,
@@ -101,8 +147,10 @@ ZENTRIX_API void TextureTriTrans(int32_t x1, int32_t y1, int32_t U1, int32_t V1,
     const int kind = PageKind(page);
     if (kind < 0 || !Texture || Level == 0) return;
     const Vtx2 a{x1, y1, U1, V1}, b{x2, y2, U2, V2}, c{x3, y3, U3, V3};
-    if (Level >= 64)
-        TexTriWith(a, b, c, kind == 16 ? HTextureLine16 : HTextureLine32, Texture, TexWidth, page);
+    if (Level >= 64 && kind == 32)
+        TexTri32(a, b, c, Texture, TexWidth, page);
+    else if (Level >= 64)
+        TexTriWith(a, b, c, HTextureLine16, Texture, TexWidth, page);
     else
         TexTriWith1(a, b, c, kind == 16 ? HTextureLineTrans16 : HTextureLineTrans32, Texture, TexWidth, Level, page);
 }
@@ -121,7 +169,7 @@ ZENTRIX_API void TextureTriDimmed(int32_t x1, int32_t y1, int32_t U1, int32_t V1
             TexTriWith1(a, b, c, HTextureLineTrans16, Texture, TexWidth, Factor, page);
     } else {
         if (Factor >= 255)
-            TexTriWith(a, b, c, HTextureLine32, Texture, TexWidth, page);
+            TexTri32(a, b, c, Texture, TexWidth, page);
         else
             TexTriWith1(a, b, c, HTextureLineDimmed32, Texture, TexWidth, Factor, page);
     }
