@@ -156,30 +156,6 @@ TEST_F(Sequencer, CounterShowsFrameTimeAndMusicPosition)
     EXPECT_EQ(CurrentFPS, 102 * 10000 + 105);
 }
 
-// Test mode: the test card stays up until the program closes and the music
-// jumps once to order 60.
-TEST_F(Sequencer, TestModeShowsTheTestCard)
-{
-    TempFolder dir;
-    std::vector<uint8_t> indices(400 * 308);
-    for (size_t i = 0; i < indices.size(); i++)
-        indices[i] = uint8_t(i / 400);   // one palette entry a row
-    WriteBytes(dir.File("Testing.pcx"), MakePcx(400, 308, indices));
-    ZentrixSetDataFolder(dir.Path.c_str());
-
-    bTestOnly = 1;
-    fake::CloseAfterPresents = 20;
-    HandleDemo();
-
-    EXPECT_EQ(DemoState, -10);
-    EXPECT_EQ(DemoSubState1, 1);
-    EXPECT_EQ(fake::SetOrders, std::vector<int>{60});
-    EXPECT_EQ(fake::PresentTimes.size(), 20u);
-    const auto *pixels = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
-    EXPECT_EQ(pixels[0], 0x00FF00u);                         // palette entry 0: (0, 255, 0)
-    EXPECT_EQ(pixels[299 * 400 + 17], 0x2BD415u);            // entry 299 % 256 = 43: (43, 212, 21)
-}
-
 // Sleeping until the frame is due gives the same frames, at the same times,
 // as polling the clock every millisecond.
 TEST_F(Sequencer, SleepingPacesLikePolling)
