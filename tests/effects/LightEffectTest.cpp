@@ -3,6 +3,7 @@
 #include "Gen32.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "PageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,21 +16,9 @@
 
 namespace {
 
-struct Page {
-    defZENTRIXPAGE page{};
-    Page()
-    {
-        EXPECT_NE(CreateGFXPage(&page, 400, 308, 32), 0);
-        EXPECT_NE(AllocateScanLines(&page), 0u);
-        Cls32(&page, 0, 0, 0);
-    }
-    ~Page() { DeleteGFXPage(&page); }
-    uint32_t At(int x, int y) const { return static_cast<const uint32_t *>(page.pPageData)[y * 400 + x]; }
-};
-
 TEST(LightLine, ShaftFallsAwayFromTheLightAtMostHalfTheColour)
 {
-    Page p;
+    LibraryPage p;
     DrawLine(150, 150, 250, 150, 200, 90, 255, 128, 64, &p.page);
     EXPECT_EQ(p.At(200, 140), 0u);   // between light and segment: dark
     const uint32_t c = p.At(200, 155);
@@ -44,7 +33,7 @@ TEST(LightLine, ShaftFallsAwayFromTheLightAtMostHalfTheColour)
 
 TEST(LightLine, LightAnywhereDrawsOnlyInsideThePage)
 {
-    Page p;
+    LibraryPage p;
     const long far[] = {-2147483647L, -100000, -401, 0, 399, 5000, 2147483647L, 9000000000000000000L};
     for (long lx : far)
         for (long ly : far) {
@@ -167,7 +156,7 @@ TEST_F(LinesFile, LightOffThePageDrawsNoFlareButStillCastsShafts)
     }
     Write("1\n0.05\t0.4\t0.05\t0.6\t255\t255\t255\n");
     Load();
-    Page p;
+    LibraryPage p;
     Lightlx = -20, Lightly = 154;
     DoLightEffect(nullptr, nullptr, 1, &p.page);
     EXPECT_EQ(p.At(178, 154), 0u);   // where the Size -1 glow would be

@@ -2,6 +2,7 @@
 // quad's identity and its offsets kept drawable. The scroll, the shrink and
 // the fade are judged on the running program (the title and 3D scene tests).
 #include "Feedback.h"
+#include "PageFixture.h"
 #include "Scroller.h"
 
 #include <gtest/gtest.h>
@@ -10,22 +11,9 @@
 
 namespace {
 
-struct ScrollPageFixture : ::testing::Test {
-    defZENTRIXPAGE page{};
-
+struct ScrollerFixture : ::testing::Test, LibraryPage {
     void SetUp() override
     {
-        ASSERT_EQ(CreateGFXPage(&page, 400, 308, 32), 1);
-        ASSERT_EQ(AllocateScanLines(&page), 1u);
-    }
-    void TearDown() override { DeleteGFXPage(&page); }
-    uint32_t &Pixel(int x, int y) { return static_cast<uint32_t *>(page.pPageData)[y * 400 + x]; }
-};
-
-struct ScrollerFixture : ScrollPageFixture {
-    void SetUp() override
-    {
-        ScrollPageFixture::SetUp();
         ASSERT_EQ(AllocateScrollerMemory(), 1);
         auto *p = static_cast<uint32_t *>(TheScroller.pPageData);
         for (int y = 0; y < 800; y++)
@@ -33,24 +21,12 @@ struct ScrollerFixture : ScrollPageFixture {
                 p[y * 300 + x] = uint32_t(y << 8 | (x & 0xFF)) | 0x010000;
         ScrollerPos = 0;
     }
-    void TearDown() override
-    {
-        FreeScrollerMemory();
-        ScrollPageFixture::TearDown();
-    }
+    void TearDown() override { FreeScrollerMemory(); }
 };
 
-struct FeedbackFixture : ScrollPageFixture {
-    void SetUp() override
-    {
-        ScrollPageFixture::SetUp();
-        ASSERT_EQ(AllocateFeedbackMemory(), 1);
-    }
-    void TearDown() override
-    {
-        FreeFeedbackMemory();
-        ScrollPageFixture::TearDown();
-    }
+struct FeedbackFixture : ::testing::Test, LibraryPage {
+    void SetUp() override { ASSERT_EQ(AllocateFeedbackMemory(), 1); }
+    void TearDown() override { FreeFeedbackMemory(); }
 };
 
 } // namespace
@@ -59,23 +35,23 @@ TEST_F(ScrollerFixture, PictureTopRowIsDrawnFourHundredBelowThePosition)
 {
     ScrollerPos = -99.0f;
     DoScrollerEffect(nullptr, nullptr, 1, &page);   // top row at 300
-    EXPECT_EQ(Pixel(50, 300), static_cast<uint32_t *>(TheScroller.pPageData)[0]);
-    EXPECT_EQ(Pixel(349, 307), static_cast<uint32_t *>(TheScroller.pPageData)[7 * 300 + 299]);
-    EXPECT_EQ(Pixel(49, 300), 0u);
-    EXPECT_EQ(Pixel(350, 300), 0u);
-    EXPECT_EQ(Pixel(200, 299), 0u);
+    EXPECT_EQ(At(50, 300), static_cast<uint32_t *>(TheScroller.pPageData)[0]);
+    EXPECT_EQ(At(349, 307), static_cast<uint32_t *>(TheScroller.pPageData)[7 * 300 + 299]);
+    EXPECT_EQ(At(49, 300), 0u);
+    EXPECT_EQ(At(350, 300), 0u);
+    EXPECT_EQ(At(200, 299), 0u);
 
     ScrollerPos = -899.0f;                         // top row at -500: row 500 at the top
     DoScrollerEffect(nullptr, nullptr, 1, &page);
-    EXPECT_EQ(Pixel(60, 0), static_cast<uint32_t *>(TheScroller.pPageData)[500 * 300 + 10]);
-    EXPECT_EQ(Pixel(60, 299), static_cast<uint32_t *>(TheScroller.pPageData)[799 * 300 + 10]);
+    EXPECT_EQ(At(60, 0), static_cast<uint32_t *>(TheScroller.pPageData)[500 * 300 + 10]);
+    EXPECT_EQ(At(60, 299), static_cast<uint32_t *>(TheScroller.pPageData)[799 * 300 + 10]);
 }
 
 TEST_F(FeedbackFixture, ZeroOffsetsRedrawThePageUnchanged)
 {
     for (int y = 0; y < 308; y++)
         for (int x = 0; x < 400; x++)
-            Pixel(x, y) = uint32_t(x * 0x10001 + y * 0x100) & 0xFFFFFF;
+            At(x, y) = uint32_t(x * 0x10001 + y * 0x100) & 0xFFFFFF;
     std::vector<uint32_t> before(static_cast<uint32_t *>(page.pPageData),
                                  static_cast<uint32_t *>(page.pPageData) + 400 * 308);
     SetOffsets(0, 0);

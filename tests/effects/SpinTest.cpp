@@ -5,6 +5,7 @@
 
 #include "Feedback.h"
 #include "General.h"
+#include "PageFixture.h"
 #include "Random.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,9 @@
 
 namespace {
 
-struct SpinFixture : ::testing::Test {
-    defZENTRIXPAGE page{};
-
+struct SpinFixture : ::testing::Test, LibraryPage {
     void SetUp() override
     {
-        ASSERT_EQ(CreateGFXPage(&page, 400, 308, 32), 1);
         ASSERT_EQ(AllocateGeneralMemory(), 1);
         InitializeGeneral(&page);
         ASSERT_EQ(AllocateSpinMemory(), 1);
@@ -34,7 +32,6 @@ struct SpinFixture : ::testing::Test {
     {
         FreeSpinMemory();
         FreeGeneralMemory();
-        DeleteGFXPage(&page);
     }
     void Key(WPARAM key)
     {

@@ -3,6 +3,7 @@
 // program (HeadlessTitleScenesTest).
 #include "Splot.h"
 
+#include "PageFixture.h"
 #include "Random.h"
 
 #include <gtest/gtest.h>
@@ -13,22 +14,14 @@
 
 namespace {
 
-struct SplotFixture : ::testing::Test {
-    defZENTRIXPAGE page{};
-
+struct SplotFixture : ::testing::Test, LibraryPage {
     void SetUp() override
     {
-        ASSERT_EQ(CreateGFXPage(&page, 400, 308, 32), 1);
         ASSERT_EQ(AllocateSplotMemory(), 1);
         SeedRand15(7);
         InitializeSplot(&page);
     }
-    void TearDown() override
-    {
-        FreeSplotMemory();
-        DeleteGFXPage(&page);
-    }
-    uint32_t Pixel(int x, int y) const { return static_cast<const uint32_t *>(page.pPageData)[y * 400 + x]; }
+    void TearDown() override { FreeSplotMemory(); }
 };
 
 // Value of picture k (1..10) at (x, y), straight from its definition: the
