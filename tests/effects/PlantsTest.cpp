@@ -73,11 +73,6 @@ TEST_F(PlantFixture, NothingDrawnPastTheTreeOrForAShortOne)
     DrawTree(&g.page, 1000);
     EXPECT_EQ(g.memory, whole);
     EXPECT_TRUE(g.GuardsIntact());
-
-    // 20 steps a frame, wrapping at a whole turn.
-    TreeAngle = 5750;
-    DoPlantEffect(nullptr, nullptr, 1, &g.page);
-    EXPECT_EQ(TreeAngle, 10);
 }
 
 TEST_F(PlantFixture, SortPutsSmallestDepthFirstAndKeepsEveryEntry)
