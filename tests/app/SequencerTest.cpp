@@ -47,30 +47,19 @@ struct Sequencer : ::testing::Test {
     }
 };
 
-TEST_F(Sequencer, FramesToChangeMeasuresFramesOfAThirtiethSecond)
+// Frames of a thirtieth of a second, here without the fine timer, which the
+// scene tests never turn off: the C library clock paces. (The fine timer's
+// 34 ms frames: WholeDemoFollowsTheMusicStepByStep, SleepingPacesLikePolling.)
+TEST_F(Sequencer, FramesToChangeFollowsTheLibraryClockWithoutTheFineTimer)
 {
-    fake::Clock = 5000;
-    EXPECT_FLOAT_EQ(FramesToChange(), 1.02f);   // the first call starts 34 ms back
-    EXPECT_EQ(LastFrame, 5000);
-    fake::Clock += 20;
-    EXPECT_EQ(FramesToChange(), 0.0f);
-    EXPECT_EQ(LastFrame, 5000);                 // not moved by a call without a frame
-    fake::Clock += 13;
-    EXPECT_EQ(FramesToChange(), 0.0f);          // 33 ms: 0.99 of a frame
-    fake::Clock += 7;
-    EXPECT_FLOAT_EQ(FramesToChange(), 1.2f);    // 40 ms
-    EXPECT_EQ(FramesToChange(), 0.0f);          // same millisecond
-    fake::Clock += 1000;
-    EXPECT_FLOAT_EQ(FramesToChange(), 30.0f);   // a stall of one second
-
-    // Without the fine timer the C library clock paces.
-    LastFrame = 0;
     UseHiResTimer = 0;
     fake::LibClock = 700;
     EXPECT_FLOAT_EQ(FramesToChange(), 1.02f);
     EXPECT_EQ(CurrentFrame, 700);
     fake::Clock += 500;
     EXPECT_EQ(FramesToChange(), 0.0f);
+    fake::LibClock += 1000;
+    EXPECT_FLOAT_EQ(FramesToChange(), 30.0f);   // a stall of one second
 }
 
 struct TraceLine {
@@ -154,30 +143,6 @@ TEST_F(Sequencer, CounterShowsFrameTimeAndMusicPosition)
     DemoState = -1;
     HandleDemo();
     EXPECT_EQ(CurrentFPS, 102 * 10000 + 105);
-}
-
-// Test mode: the test card stays up until the program closes and the music
-// jumps once to order 60.
-TEST_F(Sequencer, TestModeShowsTheTestCard)
-{
-    TempFolder dir;
-    std::vector<uint8_t> indices(400 * 308);
-    for (size_t i = 0; i < indices.size(); i++)
-        indices[i] = uint8_t(i / 400);   // one palette entry a row
-    WriteBytes(dir.File("Testing.pcx"), MakePcx(400, 308, indices));
-    ZentrixSetDataFolder(dir.Path.c_str());
-
-    bTestOnly = 1;
-    fake::CloseAfterPresents = 20;
-    HandleDemo();
-
-    EXPECT_EQ(DemoState, -10);
-    EXPECT_EQ(DemoSubState1, 1);
-    EXPECT_EQ(fake::SetOrders, std::vector<int>{60});
-    EXPECT_EQ(fake::PresentTimes.size(), 20u);
-    const auto *pixels = static_cast<const uint32_t *>(EffectGFXPage32.pPageData);
-    EXPECT_EQ(pixels[0], 0x00FF00u);                         // palette entry 0: (0, 255, 0)
-    EXPECT_EQ(pixels[299 * 400 + 17], 0x2BD415u);            // entry 299 % 256 = 43: (43, 212, 21)
 }
 
 // Sleeping until the frame is due gives the same frames, at the same times,
@@ -290,20 +255,14 @@ TEST(SceneBench, MedianAndWorstBySceneAndTheWholeRun)
     ResetSceneBench();
 }
 
-TEST(RandomDrops, ChanceGrowsToCertaintyAndPlacesStayOnTheSurface)
+// Wherever a drop falls, it is on the surface. (Drops rippling the water:
+// WaterSceneTest.)
+TEST(RandomDrops, PlacesStayOnTheSurface)
 {
     SeedRand15(1234);
     long D = 200, x = 0, y = 0, s = 0;
-    int drops = 0;
     for (int frame = 0; frame < 400; frame++) {
-        const long before = D;
-        const int drop = NextRandomDrop(&D, &x, &y, &s);
-        drops += drop;
-        EXPECT_EQ(D, before > 8 ? before - 1 : 8);
-        if (before <= 16) {
-            ASSERT_EQ(drop, 1) << "frame " << frame;
-        }
-        if (drop) {
+        if (NextRandomDrop(&D, &x, &y, &s)) {
             ASSERT_GE(s, 0);
             ASSERT_LT(s, 600);
             ASSERT_GE(y, 4);
@@ -312,8 +271,6 @@ TEST(RandomDrops, ChanceGrowsToCertaintyAndPlacesStayOnTheSurface)
             ASSERT_LE(x, 95);
         }
     }
-    EXPECT_GT(drops, 200);
-    EXPECT_LT(drops, 400);
 }
 
 } // namespace

@@ -16,6 +16,3 @@ struct TempFolder {
 
 void WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes);
 std::vector<uint8_t> ReadBytes(const std::string &path);
-// An 8-bit PCX of w x h pixels with the given indices and a palette whose
-// entry i is (i, 255 - i, i / 2).
-std::vector<uint8_t> MakePcx(int w, int h, const std::vector<uint8_t> &indices);

@@ -1,6 +1,6 @@
-// Land: the fog levels, what one ray step draws and where, the vector and
-// scalar loops, the wrapping landscape, the keys, the cloud cross-fade and
-// the bounds.
+// Land: the fog levels, missing palettes, the vector and scalar loops, the
+// wrapping landscape, held keys, the cloud cross-fade and the bounds. What
+// the flight looks like: LandSceneTest; the keys' way in: WindowSdlTest.
 // Most tests give palette entry k the value k, so a pixel names its entry.
 #include "LandEffect.h"
 #include "PageFixture.h"
@@ -41,13 +41,6 @@ protected:
     {
         for (int k = 0; k < 3 * LandSetEntries; ++k) LandPalette[k] = uint32_t(k);
     }
-    static void Flat(uint8_t depth, uint8_t shade, uint8_t cloud)
-    {
-        std::memset(HMap, depth, LandMapCells);
-        std::memset(CMap, shade, LandMapCells);
-        std::memset(cl_CMap, cloud, LandMapCells);
-        PackLandMaps();
-    }
     // The column buffers as View starts them.
     static void StartColumns()
     {
@@ -58,12 +51,6 @@ protected:
             lasth[i] = 0;
             lasty[i] = LandRows - 1;
         }
-    }
-    // One ray step across the page, as View makes it, looking along +x.
-    static void Step(void (*line)(long, long, long, long, long, long, long), long d, long hy, long s)
-    {
-        const long w = d * 65536;
-        line(w, -w, w, w, hy, s, d);
     }
 };
 
@@ -106,67 +93,6 @@ TEST_F(Land, MissingPalettePicturesGiveBlackNeverOldMemory)
     ZentrixSetDataFolder(nullptr);
     for (int set = 0; set < 3; ++set)
         for (int k = 0; k < LandPaletteEntries; ++k) ASSERT_EQ(LandPalette[set * LandSetEntries + k], 0u);
-}
-
-// What one ray step over a flat map draws: rows r + 1 to the last drawn row,
-// all in the entry of the depth band and shade row (land) or of the shimmer
-// and the cloud above (water), at the step's fog level; nothing above.
-TEST_F(Land, FlatStepsFillFromTheirRowDownToWhatIsDrawn)
-{
-    struct Case {
-        uint8_t depth, shade, cloud;
-        uint32_t entry;   // level 0
-    };
-    const Case cases[] = {
-        {100, 128, 0, 8 * 64 + 25},                          // land: shade row 8, band 25
-        {230, 32, 200, 2 * LandSetEntries + 2 * 64 + 50},    // water reflects cloud 200
-    };
-    TagPalettes();
-    for (const Case &c : cases) {
-        Flat(c.depth, c.shade, c.cloud);
-        StartColumns();
-        GuardedPage p(kUntouched);
-        LandGFXPage = &p.page;
-        // Steps 20, 40 and 68 (fog level 1); deep land stays below the page
-        // at 20.
-        const long d[3] = {20, 40, 68};
-        int previous = LandRows - 1;
-        for (long k : d) {
-            const long s = 64000 / (2 * k + 1);
-            const int r = int(((c.depth + 300) * s >> 11) + 40);
-            Step(VoxLine, k, -300, s);
-            const uint32_t want = c.entry + uint32_t(k < 67 ? 0 : k - 67) * LandPaletteEntries;
-            for (int x = 0; x < LandColumns; x += 57) {
-                for (int y = std::max(r + 1, 0); y <= previous; ++y) ASSERT_EQ(p.At(x, y), want) << k << " row " << y;
-                for (int y = 0; y <= std::min(r, LandRows - 1); ++y) ASSERT_EQ(p.At(x, y), kUntouched) << k << " row " << y;
-            }
-            previous = std::min(previous, r);
-            EXPECT_EQ(lasty[123], previous);
-        }
-        EXPECT_LT(previous, 200);
-        EXPECT_TRUE(p.GuardsIntact());
-    }
-}
-
-TEST_F(Land, CloudsAreDrawnMirroredFromTheTopOfThePage)
-{
-    TagPalettes();
-    Flat(100, 128, 100);
-    StartColumns();
-    GuardedPage p(kUntouched);
-    LandGFXPage = &p.page;
-    // Distance 40 lands above the page once mirrored; 64 draws rows 0..50
-    // (208 - 157), entry 100 / 4 of the cloud set.
-    Step(CloudLine, 40, -800, 230400 / 321);
-    EXPECT_EQ(p.CountNot(kUntouched), 0);
-    EXPECT_EQ(cl_lasty[7], 275);
-    Step(CloudLine, 64, -800, 230400 / 513);
-    for (int x = 0; x < LandColumns; x += 31) {
-        for (int y = 0; y <= 50; ++y) ASSERT_EQ(p.At(x, y), uint32_t(LandSetEntries + 25)) << y;
-        for (int y = 51; y < LandRows; ++y) ASSERT_EQ(p.At(x, y), kUntouched) << y;
-    }
-    EXPECT_EQ(cl_lasty[7], 157);
-    EXPECT_TRUE(p.GuardsIntact());
 }
 
 // The vector loops give the scalar loops' pixels and column buffers, on the
@@ -242,28 +168,6 @@ TEST_F(Land, LandscapeRepeatsEvery256CellsInBothDirections)
             ASSERT_EQ(moved.memory, base.memory) << c.x << "," << c.y << " shifted " << s[0] << "," << s[1];
         }
     }
-}
-
-// Keys reach the module through the window procedure only while the effect
-// number is 7, and are carried out on the render thread's next frame.
-TEST_F(Land, KeysAreForwardedAndCarriedOutOnTheNextFrame)
-{
-    ss = 1000.0f;
-    sa = 0.5f;
-    for (long effect : {6L, 7L}) {
-        EffectNo = effect;
-        for (WPARAM key : {'1', '3'}) WndProc(nullptr, WM_KEYDOWN, key, 0);
-    }
-    EffectNo = 0;
-    EXPECT_EQ(ss, 1000.0f);   // nothing happens on the window thread
-    ApplyLandMessages();
-    EXPECT_FLOAT_EQ(a, 0.01f);   // once: the keys sent under effect 6 went nowhere
-    EXPECT_FLOAT_EQ(LandSpeed, 520.0f);
-    HandleLandMessage(nullptr, WM_KEYDOWN, '5', 0);
-    ApplyLandMessages();
-    EXPECT_EQ(ss, 0.0f);
-    EXPECT_EQ(sa, 0.0f);
-    EXPECT_FLOAT_EQ(FOV, 0.7853981633974483f);
 }
 
 // Keys held down for a long time: huge and negative speeds, a very wide

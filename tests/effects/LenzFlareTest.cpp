@@ -114,24 +114,4 @@ TEST_F(Lenz, SixteenBitPagesAndSpritesWithoutPixelsDrawNothing)
     EXPECT_EQ(p.CountNot(0), 0);
 }
 
-TEST(LenzMemory, MissingFilesLeaveBlackSpritesAndFreeIsSafeTwice)
-{
-    FreeLenzMemory();
-    FreeLenzMemory();
-    ZentrixSetDataFolder("/nonexistent-folder-for-lenz-test");
-    AllocateLenzMemory();
-    InitializeLenz();
-    InitializeLenz();   // a second load replaces the pixels without a leak
-    ASSERT_NE(LenzPic[3].Data.pSpriteData, nullptr);
-    const uint32_t *px = static_cast<const uint32_t *>(LenzPic[3].Data.pSpriteData);
-    for (int k = 0; k < 67 * 67; ++k) ASSERT_EQ(px[k], 0u);
-    GuardedPage p;
-    DrawLenz(123, 45, &p.page);
-    EXPECT_EQ(p.CountNot(0), 0);
-    FreeLenzMemory();
-    FreeLenzMemory();
-    EXPECT_EQ(LenzPic[3].Data.pSpriteData, nullptr);
-    ZentrixSetDataFolder("Data");
-}
-
 } // namespace

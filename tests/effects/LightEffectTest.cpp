@@ -1,8 +1,9 @@
-// Light lines: the shaft's brightness and skip rules, where a shaft falls,
-// the lines file reader on good and bad files, and freeing.
+// Light lines: where a shaft falls and how bright, lights anywhere, the
+// lines file reader on good, bad and missing files.
 #include "Gen32.h"
 #include "LenzFlare.h"
 #include "LightEffect.h"
+#include "PageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,38 +16,9 @@
 
 namespace {
 
-struct Page {
-    defZENTRIXPAGE page{};
-    Page()
-    {
-        EXPECT_NE(CreateGFXPage(&page, 400, 308, 32), 0);
-        EXPECT_NE(AllocateScanLines(&page), 0u);
-        Cls32(&page, 0, 0, 0);
-    }
-    ~Page() { DeleteGFXPage(&page); }
-    uint32_t At(int x, int y) const { return static_cast<const uint32_t *>(page.pPageData)[y * 400 + x]; }
-    int Lit() const
-    {
-        int n = 0;
-        for (int k = 0; k < 400 * 308; ++k) n += static_cast<const uint32_t *>(page.pPageData)[k] != 0;
-        return n;
-    }
-};
-
-TEST(LightIntensity, FallsFrom31AtTheLightToBlackPast76QuarterUnits)
-{
-    EXPECT_EQ(LightIntensity(0, 0), 31);
-    EXPECT_EQ(LightIntensity(3, -4), 29);   // 0.4 * 5 = 2
-    EXPECT_EQ(LightIntensity(-76, 0), 1);
-    EXPECT_EQ(LightIntensity(0, 77), 0);
-    EXPECT_EQ(LightIntensity(54, 54), 0);   // 76.4 quarter units
-    EXPECT_EQ(LightIntensity(53, 53), 1);   // 74.95
-    EXPECT_EQ(LightIntensity(-3000, 3000), 0);
-}
-
 TEST(LightLine, ShaftFallsAwayFromTheLightAtMostHalfTheColour)
 {
-    Page p;
+    LibraryPage p;
     DrawLine(150, 150, 250, 150, 200, 90, 255, 128, 64, &p.page);
     EXPECT_EQ(p.At(200, 140), 0u);   // between light and segment: dark
     const uint32_t c = p.At(200, 155);
@@ -59,28 +31,9 @@ TEST(LightLine, ShaftFallsAwayFromTheLightAtMostHalfTheColour)
     EXPECT_LT((far >> 16) & 0xFF, (c >> 16) & 0xFF);
 }
 
-// A segment is skipped when its first end is 80 quarter units or more from
-// the light, or both ends are past 305 pixels.
-TEST(LightLine, FarSegmentsAreSkipped)
-{
-    const struct {
-        long x1, y1, x2, y2, lx, ly;
-        bool drawn;
-    } cases[] = {
-        {0, 150, 310, 150, 320, 120, false},  // first end 320 pixels off, the second near
-        {4, 150, 310, 150, 320, 120, true},   // 316 pixels: 79 quarter units
-        {0, 300, 20, 300, 0, -10, false},     // both ends 310 pixels off
-    };
-    for (const auto &c : cases) {
-        Page p;
-        DrawLine(c.x1, c.y1, c.x2, c.y2, c.lx, c.ly, 255, 255, 255, &p.page);
-        EXPECT_EQ(p.Lit() > 0, c.drawn) << c.x1 << "," << c.y1;
-    }
-}
-
 TEST(LightLine, LightAnywhereDrawsOnlyInsideThePage)
 {
-    Page p;
+    LibraryPage p;
     const long far[] = {-2147483647L, -100000, -401, 0, 399, 5000, 2147483647L, 9000000000000000000L};
     for (long lx : far)
         for (long ly : far) {
@@ -173,9 +126,9 @@ TEST_F(LinesFile, GoodBadAndOddFiles)
     EXPECT_EQ(Lines[1].y1, 1232);
 }
 
-// What is not a regular file is refused like a missing one (a FIFO would
-// block the open; /dev/zero would never end).
-TEST_F(LinesFile, FifoAndDevicesAreRefusedAtOnce)
+// A missing file, or what is not a regular file (a FIFO would block the
+// open; /dev/zero would never end), changes nothing.
+TEST_F(LinesFile, MissingFilesFifosAndDevicesChangeNothing)
 {
     Write("1\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
     Load();
@@ -183,23 +136,14 @@ TEST_F(LinesFile, FifoAndDevicesAreRefusedAtOnce)
     const std::string fifo = dir + "/fifo.txt", zero = dir + "/zero.txt";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
-    for (const std::string &name : {fifo, zero, dir}) {
+    for (const std::string &name : {fifo, zero, dir, dir + "/absent.txt"}) {
         LoadLines(name.c_str());
         EXPECT_EQ(LineCount, 1) << name;
     }
-    std::remove(fifo.c_str());
-    std::remove(zero.c_str());
-}
-
-TEST_F(LinesFile, MissingFileChangesNothing)
-{
-    Write("1\n0.5\t0.5\t0.6\t0.6\t1\t1\t1\n");
-    Load();
-    ASSERT_EQ(LineCount, 1);
-    LoadLines((dir + "/absent.txt").c_str());
-    EXPECT_EQ(LineCount, 1);
     LoadLines(nullptr);
     EXPECT_EQ(LineCount, 1);
+    std::remove(fifo.c_str());
+    std::remove(zero.c_str());
 }
 
 TEST_F(LinesFile, LightOffThePageDrawsNoFlareButStillCastsShafts)
@@ -212,7 +156,7 @@ TEST_F(LinesFile, LightOffThePageDrawsNoFlareButStillCastsShafts)
     }
     Write("1\n0.05\t0.4\t0.05\t0.6\t255\t255\t255\n");
     Load();
-    Page p;
+    LibraryPage p;
     Lightlx = -20, Lightly = 154;
     DoLightEffect(nullptr, nullptr, 1, &p.page);
     EXPECT_EQ(p.At(178, 154), 0u);   // where the Size -1 glow would be
@@ -221,19 +165,6 @@ TEST_F(LinesFile, LightOffThePageDrawsNoFlareButStillCastsShafts)
     DoLightEffect(nullptr, nullptr, 1, &p.page);
     EXPECT_EQ(p.At(179, 154), 0x00010101u);
     FreeLenzMemory();
-}
-
-TEST(LightMemory, FreeIsSafeUnallocatedAndTwice)
-{
-    FreeLightMemory();
-    FreeLightMemory();
-    ASSERT_EQ(AllocateLightMemory(), 1);
-    EXPECT_EQ(FreeLightMemory(), 1);
-    EXPECT_EQ(FreeLightMemory(), 1);
-    EXPECT_EQ(Texture, nullptr);
-    EXPECT_EQ(LineCount, 0);
-    Page p;
-    DoLightEffect(nullptr, nullptr, 1, &p.page);
 }
 
 } // namespace

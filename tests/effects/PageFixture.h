@@ -1,8 +1,12 @@
-// A 400 x 308 32-bit page in plain memory with guard words on both sides,
-// for effect tests that must show an effect writes only inside its page.
+// Pages for the effect tests: a 400 x 308 32-bit page in plain memory with
+// guard words on both sides, for tests that must show an effect writes only
+// inside its page; and one the library makes, with the quad rasterizers'
+// edge buffers, for effects that draw through them.
 #pragma once
 
 #include "zentrix.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
@@ -34,4 +38,16 @@ struct GuardedPage {
         for (int k = 0; k < W * H; ++k) n += memory[Guard + k] != value;
         return n;
     }
+};
+
+struct LibraryPage {
+    defZENTRIXPAGE page{};
+
+    LibraryPage()
+    {
+        EXPECT_EQ(CreateGFXPage(&page, GuardedPage::W, GuardedPage::H, 32), 1);
+        EXPECT_EQ(AllocateScanLines(&page), 1u);
+    }
+    ~LibraryPage() { DeleteGFXPage(&page); }
+    uint32_t &At(int x, int y) { return static_cast<uint32_t *>(page.pPageData)[y * GuardedPage::W + x]; }
 };

@@ -1,5 +1,5 @@
-// Plants: the generated tree, a list that never overflows, the depth order,
-// the colours by kind and depth, and the wide plotters' bounds.
+// Plants: a list that never overflows, the depth order, the colours by kind
+// and depth, and the wide plotters' bounds. The grown tree: PlantsSceneTest.
 #include "Plants.h"
 
 #include "Gen32.h"
@@ -30,46 +30,7 @@ struct PlantFixture : ::testing::Test {
         FreePlantMemory();
         FreeGeneralMemory();
     }
-    static long Span(const TagTTree &t)
-    {
-        return std::max({std::abs(t.x1 - t.x2), std::abs(t.y1 - t.y2), std::abs(t.z1 - t.z2)});
-    }
 };
-
-TEST_F(PlantFixture, TreeStartsWithTheTrunkAndEndsEveryPathInALeaf)
-{
-    ASSERT_EQ(InitializePlant(nullptr), 1);
-    ASSERT_GT(TreeLinesUsed, 1000);
-    ASSERT_LT(TreeLinesUsed, LinesAllocated);
-    const TagTTree &t0 = TreeLines[0];
-    EXPECT_EQ(std::make_tuple(t0.x1, t0.y1, t0.z1, t0.x2, t0.y2, t0.z2, t0.Color),
-              std::make_tuple(0, 40, 0, 0, -10, 0, 5));
-    for (long k = 0; k < TreeLinesUsed; k++) {
-        const TagTTree &t = TreeLines[k];
-        ASSERT_TRUE(t.Color == -1 || t.Color == 0 || (t.Color >= 2 && t.Color <= 5)) << k;
-        // Leaves, and only leaves, are within 14 on every axis (15 once the
-        // ends are rounded); any other segment is followed by its first
-        // branch, which starts at its end.
-        if (t.Color == -1) {
-            EXPECT_LE(Span(t), 15) << k;
-        } else {
-            EXPECT_GE(Span(t), 14) << k;
-            ASSERT_LT(k + 1, TreeLinesUsed);
-            const TagTTree &b = TreeLines[k + 1];
-            EXPECT_LE(std::abs(b.x1 - t.x2) + std::abs(b.y1 - t.y2) + std::abs(b.z1 - t.z2), 1) << k;
-        }
-    }
-}
-
-TEST_F(PlantFixture, ShortSegmentIsOneLeafWithoutBranches)
-{
-    TransformTree3D(0, 0, 0, 0, 0, 14.9f, -14.9f, 14.9f, 0, 1.0f, 5);
-    ASSERT_EQ(TreeLinesUsed, 1);
-    EXPECT_EQ(TreeLines[0].Color, -1);
-    TransformTree3D(0, 0, 0, 0, 0, 15, 0, 0, 0, 1.0f, 1);   // one unit longer: a twig that branches
-    ASSERT_GT(TreeLinesUsed, 2);
-    EXPECT_EQ(TreeLines[1].Color, 0);
-}
 
 // A scale that never lets the segments shrink, or that is not a number,
 // would grow without end: the depth limit and the list's capacity stop it.
@@ -112,11 +73,6 @@ TEST_F(PlantFixture, NothingDrawnPastTheTreeOrForAShortOne)
     DrawTree(&g.page, 1000);
     EXPECT_EQ(g.memory, whole);
     EXPECT_TRUE(g.GuardsIntact());
-
-    // 20 steps a frame, wrapping at a whole turn.
-    TreeAngle = 5750;
-    DoPlantEffect(nullptr, nullptr, 1, &g.page);
-    EXPECT_EQ(TreeAngle, 10);
 }
 
 TEST_F(PlantFixture, SortPutsSmallestDepthFirstAndKeepsEveryEntry)

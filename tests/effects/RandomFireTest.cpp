@@ -34,14 +34,6 @@ protected:
 
     static void Frame(GuardedPage &p, long frames = 1) { DoSwirlFireEffect(nullptr, nullptr, frames, &p.page); }
     static std::vector<int8_t> Map(const int8_t *m) { return std::vector<int8_t>(m, m + kSwirlPixels); }
-    static uint32_t Brightest(GuardedPage &p)
-    {
-        uint32_t most = 0;
-        for (int y = 0; y < 308; ++y)
-            for (int x = 0; x < 400; ++x)
-                for (int s = 0; s < 24; s += 8) most = std::max(most, (p.At(x, y) >> s) & 0xFF);
-        return most;
-    }
     // Whatever the maps say, an inner pixel's source has its four
     // neighbours on the page.
     static void ExpectSourcesInsideTheFrame()
@@ -71,18 +63,8 @@ TEST_F(Swirl, MapsAreSmallDisplacementsAndTheTableStaysInsideTheWindow)
         EXPECT_GT(changes, kSwirlPixels / 10);
     }
     ExpectSourcesInsideTheFrame();
-}
-
-TEST_F(Swirl, ChangeSwirlDirectionSwapsTheMapsAndMakesANewVerticalOne)
-{
-    const auto h = Map(PicArray1), v = Map(PicArray2);
-    const std::vector<int32_t> table(OffsetTable, OffsetTable + kSwirlPixels);
-    ChangeSwirlDirection();
-    EXPECT_EQ(Map(PicArray1), v);
-    EXPECT_NE(Map(PicArray2), v);
-    EXPECT_NE(Map(PicArray2), h);
+    ChangeSwirlDirection();   // a new vertical map: its sources stay inside too
     ExpectSourcesInsideTheFrame();
-    EXPECT_NE(std::vector<int32_t>(OffsetTable, OffsetTable + kSwirlPixels), table);
 }
 
 TEST_F(Swirl, PixelTakesTheMeanOfItsSourcesNeighboursChannelByChannel)
@@ -121,26 +103,12 @@ TEST_F(Swirl, FastFlowGivesTheSamePixelsAsThePlainLoop)
     }
 }
 
-TEST_F(Swirl, TakesOverThePictureThenFadesToBlackWithoutDots)
+// What the caller draws on the outer frame is only dimmed, never flowed.
+// (How the smoke takes the picture over, drifts and fades: FireScenesTest.)
+TEST_F(Swirl, OuterFrameIsOnlyDimmed)
 {
     GuardedPage p(0x00FFFFFF);
     Frame(p);
-    // The first frame cleared the page; the outer frame stays black.
-    for (int x = 0; x < 400; ++x) ASSERT_EQ(p.At(x, 0) | p.At(x, 307), 0u);
-    for (int y = 0; y < 308; ++y) ASSERT_EQ(p.At(0, y) | p.At(399, y), 0u);
-    EXPECT_EQ(p.At(200, 150), 0x00FDFDFDu);   // white blurred, less 2
-    uint32_t last = Brightest(p);
-    int frames = 1;
-    while (last > 0 && frames < 300) {
-        Frame(p);
-        ++frames;
-        const uint32_t now = Brightest(p);
-        ASSERT_LE(now, last >= 2 ? last - 2 : 0) << "frame " << frames;
-        last = now;
-    }
-    EXPECT_EQ(last, 0u);
-    EXPECT_LE(frames, 128);
-    // What the caller draws on the outer frame is only dimmed, never flowed.
     for (int x = 0; x < 400; ++x) p.At(x, 0) = p.At(x, 307) = 0x00406080;
     for (int y = 0; y < 308; ++y) p.At(0, y) = p.At(399, y) = 0x00406080;
     Frame(p, 3);
@@ -232,11 +200,6 @@ TEST(SwirlBeforeInitialising, FrameKeepsThePictureInPlace)
     DoSwirlFireEffect(nullptr, nullptr, 1, &p.page);
     EXPECT_EQ(p.At(101, 100), 0x001E1E1Eu);   // blurred in place, less 2
     EXPECT_TRUE(p.GuardsIntact());
-    // A page of another size is left alone: the tables are for 400 x 308.
-    GuardedPage small(0x00102030);
-    small.page.Height = 200;
-    DoSwirlFireEffect(nullptr, nullptr, 1, &small.page);
-    EXPECT_EQ(small.CountNot(0x00102030), 0);
     FreeRndFireMemory();
     SwirlInit = 1;
 }

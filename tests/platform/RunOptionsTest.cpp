@@ -15,16 +15,25 @@ bool Parse(std::initializer_list<const char *> words, TRunOptions *o, std::strin
     return ParseRunOptions(static_cast<int>(argv.size()), argv.data(), o, error);
 }
 
-TEST(RunOptions, ValuesAreNeverReadAsOriginalOptions)
+// The recording options, whose values are never read as original options.
+TEST(RunOptions, RecordingPartsAndValuesNeverReadAsOriginalOptions)
 {
     TRunOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"--record", "/test/out.mp4", "/w:320", "--data", "/STRETCH/Data", "/B:16"}, &o, &error))
+    ASSERT_TRUE(Parse({"--record", "/test/out.mp4", "/w:320", "--data", "/STRETCH/Data", "/B:16", "--scale", "3",
+                       "--from", "2:00", "--to=95.5", "--wav", "a.wav"},
+                      &o, &error))
         << error;
     EXPECT_TRUE(o.Headless);
     EXPECT_EQ(o.Record, "/test/out.mp4");
     EXPECT_EQ(o.DataDir, "/STRETCH/Data");
     EXPECT_EQ(o.CommandLine, "/w:320 /B:16");
+    EXPECT_EQ(o.Scale, 3);
+    EXPECT_TRUE(o.From.Armed && !o.From.InSeconds);
+    EXPECT_EQ(o.From.Order, 2);
+    EXPECT_TRUE(o.To.Armed && o.To.InSeconds);
+    EXPECT_DOUBLE_EQ(o.To.Seconds, 95.5);
+    EXPECT_EQ(o.Wav, "a.wav");
 }
 
 TEST(RunOptions, FramesAtAndTheOtherSwitches)
@@ -83,22 +92,6 @@ TEST(RunOptions, WindowScalingVsyncAndVersion)
     EXPECT_TRUE(plain.Window.VSync);
     EXPECT_EQ(plain.Window.Filter, PLAT_FILTER_AUTO);
     EXPECT_FALSE(plain.Window.IntegerScale);
-}
-
-// The recording options: what they set.
-TEST(RunOptions, RecordingParts)
-{
-    TRunOptions o;
-    std::string error;
-    ASSERT_TRUE(Parse({"--record", "a.mp4", "--scale", "3", "--from", "2:00", "--to=95.5", "--wav", "a.wav"}, &o,
-                      &error))
-        << error;
-    EXPECT_EQ(o.Scale, 3);
-    EXPECT_TRUE(o.From.Armed && !o.From.InSeconds);
-    EXPECT_EQ(o.From.Order, 2);
-    EXPECT_TRUE(o.To.Armed && o.To.InSeconds);
-    EXPECT_DOUBLE_EQ(o.To.Seconds, 95.5);
-    EXPECT_EQ(o.Wav, "a.wav");
 }
 
 // Bad options, and combinations that would give a surprising video: refused

@@ -9,6 +9,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -184,14 +186,8 @@ std::string Folder(const std::string &name)
 
 Bytes ReadFile(const std::string &path)
 {
-    Bytes b;
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF)
-            b.push_back(uint8_t(c));
-        std::fclose(f);
-    }
-    return b;
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 struct Seen {

@@ -16,16 +16,13 @@ TEST(Pixels, AddColor16MatchesPerChannelAddEverywhere)
         }
 }
 
-TEST(Pixels, PackingAndConversions)
+// Widening 5-6-5 and narrowing back gives every value again, full scale
+// widens to full scale, and an out-of-range channel spills (as callers rely
+// on); the byte adds saturate.
+TEST(Pixels, ConversionsRoundTripAndBytesSaturate)
 {
-    EXPECT_EQ(Pack16(31, 63, 31), 0xFFFF);
-    EXPECT_EQ(Pack32(0x12, 0x34, 0x56), 0x123456u);
-    EXPECT_EQ(Pack32(0, 256, 0), 0x010000u); // out of range spills into red
-    EXPECT_EQ(Rgb24To16(0xFF, 0x80, 0x08), 0xFC01);
-    EXPECT_EQ(Rgb24To32(0xFF, 0x80, 0x08), 0xFF8008u);
-    EXPECT_EQ(Xrgb32To16(0xFFFFFF), 0xFFFF);
+    EXPECT_EQ(Pack32(0, 256, 0), 0x010000u);
     EXPECT_EQ(Rgb16To32(0xFFFF), 0xFFFFFFu);
-    EXPECT_EQ(Rgb16To32(0xF800), 0xFF0000u);
     for (uint32_t p = 0; p < 0x10000; p++)
         ASSERT_EQ(Xrgb32To16(Rgb16To32(uint16_t(p))), p);
     EXPECT_EQ(AddBytes32(0xFF80FF10, 0x01900020), 0xFFFFFF30u);
