@@ -3,7 +3,7 @@
 // and pumps window messages until the window is gone.
 #include "Gen32.h"
 #include "Modes.h"
-#include "ProgramPath.h"
+#include "HostSystem.h"
 #include "Runtime.h"
 
 #include <cstdio>
@@ -78,6 +78,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "veltrane: %s\n", PlatLastError());
         return 1;
     }
+    if (!options.Headless)
+        PlatLeaveOwnConsole();
 
     ProcessCommandLine(options.CommandLine.c_str());
     bTraceSteps = options.Trace ? 1 : 0;

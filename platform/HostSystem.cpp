@@ -1,4 +1,4 @@
-#include "ProgramPath.h"
+#include "HostSystem.h"
 
 #include <string>
 
@@ -47,4 +47,13 @@ const char *PlatProgramPath()
 {
     static const std::string path = FindProgramPath();
     return path.c_str();
+}
+
+void PlatLeaveOwnConsole()
+{
+#ifdef _WIN32
+    DWORD processes[2];
+    if (GetConsoleProcessList(processes, 2) == 1)
+        FreeConsole();
+#endif
 }
