@@ -24,7 +24,12 @@
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -339,6 +344,26 @@ bool JoinRecording(const std::string &out, bool fade, char *error, unsigned erro
     return RunFfmpeg(a, error, errorSize);
 }
 
+// Cuts the open file `f` to `bytes` long.
+bool CutFile(std::FILE *f, uint64_t bytes)
+{
+#ifdef _WIN32
+    return _chsize_s(_fileno(f), static_cast<long long>(bytes)) == 0;
+#else
+    return ftruncate(fileno(f), static_cast<off_t>(bytes)) == 0;
+#endif
+}
+
+// We may make files in `folder`.
+bool FolderWritable(const std::string &folder)
+{
+#ifdef _WIN32
+    return _access(folder.c_str(), 2) == 0;
+#else
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
 // The folder of `file` exists (made when missing) and we may write there,
 // and `file` is not something other than a regular file.
 bool CheckOutputFile(const std::string &file, const char *what, std::string *error)
@@ -356,7 +381,7 @@ bool CheckOutputFile(const std::string &file, const char *what, std::string *err
     if (folder.empty())
         folder = ".";
     fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec) || access(folder.c_str(), W_OK | X_OK) != 0) {
+    if (!fs::is_directory(folder, ec) || !FolderWritable(folder.string())) {
         *error = std::string(what) + ": cannot write into the folder " + folder.string() +
                  (errno ? std::string(" (") + std::strerror(errno) + ")" : std::string());
         return false;
@@ -508,7 +533,7 @@ bool FinishRecording(std::string *written)
     const bool audioOk = !gRun.AudioFailed && std::fseek(gRun.Audio, 0, SEEK_SET) == 0 &&
                          (WriteWavHeader(gRun.Audio, std::min(gRun.AudioFrames, want)), true) &&
                          std::fflush(gRun.Audio) == 0 &&
-                         ftruncate(fileno(gRun.Audio), static_cast<off_t>(44 + std::min(gRun.AudioFrames, want) * 4)) == 0;
+                         CutFile(gRun.Audio, 44 + std::min(gRun.AudioFrames, want) * 4);
     if (std::fclose(gRun.Audio) != 0 || !audioOk) {
         gRun.Audio = nullptr;
         std::fprintf(stderr, "veltrane: %s: write error (disk full?)\n", gRun.TempAudio.c_str());
@@ -579,12 +604,20 @@ const char *SignalName(int sig)
 
 void InstallInterruptHandlers()
 {
+#ifdef _WIN32
+    // Ctrl-C and Ctrl-Break; the handler is reset before it runs, so a second
+    // one ends us at once.
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGBREAK, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+#else
     struct sigaction sa {};
     sa.sa_handler = OnInterrupt;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART | SA_RESETHAND; // a second one ends us at once
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+#endif
 }
 
 int InterruptSignal()

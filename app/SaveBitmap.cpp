@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -93,7 +94,9 @@ long SaveBitmap(defZENTRIXPAGE *EffectPage, const char * /*Filename: always Save
 
     if (!WriteWhole(kTempName, file))
         return 0;
-    if (std::rename(kTempName, kSavedName) != 0) {
+    std::error_code ec;
+    std::filesystem::rename(kTempName, kSavedName, ec); // replaces an older picture
+    if (ec) {
         std::remove(kTempName);
         return 0;
     }

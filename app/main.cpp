@@ -3,6 +3,7 @@
 // and pumps window messages until the window is gone.
 #include "Gen32.h"
 #include "Modes.h"
+#include "HostSystem.h"
 #include "Runtime.h"
 
 #include <cstdio>
@@ -19,9 +20,9 @@ namespace {
 std::filesystem::path ProgramFolder(const char *argv0)
 {
     std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec)
-        return self.parent_path();
+    const char *self = PlatProgramPath();
+    if (*self)
+        return std::filesystem::path(self).parent_path();
     return std::filesystem::absolute(argv0, ec).parent_path();
 }
 
@@ -58,12 +59,16 @@ int main(int argc, char **argv)
     std::error_code ec;
     if (!std::filesystem::is_directory(data, ec)) {
         std::fprintf(stderr, "veltrane: the data folder is missing: looked for %s (build it with the `data` target, "
-                             "or give another with --data DIR)\n", std::filesystem::absolute(data, ec).c_str());
+                             "or give another with --data DIR)\n", std::filesystem::absolute(data, ec).string().c_str());
         return 1;
     }
-    ZentrixSetDataFolder(data.c_str());
+    ZentrixSetDataFolder(data.string().c_str());
 
+#ifdef _WIN32
+    const bool hasDisplay = true; // the desktop is always there
+#else
     const bool hasDisplay = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+#endif
     if (!options.Headless && !hasDisplay) {
         std::fputs("veltrane: no display (DISPLAY and WAYLAND_DISPLAY are unset); to make a video of the demo "
                    "instead, run: veltrane --record demo.mp4\n", stderr);
@@ -73,6 +78,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "veltrane: %s\n", PlatLastError());
         return 1;
     }
+    if (!options.Headless)
+        PlatLeaveOwnConsole();
 
     ProcessCommandLine(options.CommandLine.c_str());
     bTraceSteps = options.Trace ? 1 : 0;

@@ -6,7 +6,9 @@
 #include "zentrix.h"
 
 #include <SDL.h>
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
@@ -26,6 +28,7 @@ struct FMUSIC_MODULE {
 
 namespace {
 
+#ifndef _WIN32
 // ALSA prints its own lines to stderr when no card is found, before the
 // program's one line about playing silently; a handler that drops them is
 // installed in the library SDL will load (it stays loaded).
@@ -45,6 +48,9 @@ void QuietAlsa()
     if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
         set(DropAlsaMessage);
 }
+#else
+void QuietAlsa() {}
+#endif
 
 // A position of the song and the clock time at which it is heard.
 struct Mark {

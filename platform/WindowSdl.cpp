@@ -255,10 +255,12 @@ bool SdlInit()
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // With a display named, only its own drivers: SDL would otherwise fall
     // back to its offscreen driver and play the demo where nobody sees it.
-    // An SDL_VIDEODRIVER set by the user is taken as it stands.
+    // An SDL_VIDEODRIVER set by the user is taken as it stands. (Windows has
+    // one driver; DISPLAY there only means that wine draws through X.)
+    std::string drivers, display;
+#ifndef _WIN32
     const char *forced = std::getenv("SDL_VIDEODRIVER");
     const char *x11 = std::getenv("DISPLAY"), *wayland = std::getenv("WAYLAND_DISPLAY");
-    std::string drivers, display;
     if (!(forced && *forced)) {
         if (wayland && *wayland) {
             drivers = "wayland";
@@ -271,6 +273,7 @@ bool SdlInit()
         if (!drivers.empty())
             SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
     }
+#endif
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         if (!display.empty())
             PlatSetError("cannot open the display %s (SDL: %s)", display.c_str(), SDL_GetError());

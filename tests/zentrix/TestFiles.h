@@ -7,13 +7,18 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 // A scratch folder of its own for each test program run, removed at exit.
 inline std::string ScratchDir()
 {
     static const std::string dir = [] {
-        std::string d = std::filesystem::temp_directory_path() / ("zentrix_tests_" + std::to_string(getpid()));
+        std::string d =
+            (std::filesystem::temp_directory_path() / ("zentrix_tests_" + std::to_string(getpid()))).string();
         std::filesystem::create_directories(d);
         std::atexit([] {
             std::error_code ec;

@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -48,8 +50,11 @@ bool WriteFileAtomically(const std::string &path, const std::vector<uint8_t> &by
         return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = (std::fclose(f) == 0) && ok;
-    if (ok)
-        ok = std::rename(tmp.c_str(), path.c_str()) == 0;
+    if (ok) {
+        std::error_code ec;
+        std::filesystem::rename(tmp, path, ec); // replaces an older file
+        ok = !ec;
+    }
     if (!ok)
         std::remove(tmp.c_str());
     return ok;

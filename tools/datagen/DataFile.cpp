@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 bool WriteDataFile(const std::string &dir, const std::string &name, const std::vector<uint8_t> &bytes)
 {
@@ -15,10 +17,14 @@ bool WriteDataFile(const std::string &dir, const std::string &name, const std::v
     }
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0)
+    std::error_code ec;
+    if (ok)
+        std::filesystem::rename(tmp, path, ec); // replaces an older file
+    if (ok && ec)
         ok = false;
     if (!ok) {
-        std::fprintf(stderr, "datagen: writing %s failed: %s\n", path.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "datagen: writing %s failed: %s\n", path.c_str(),
+                     ec ? ec.message().c_str() : std::strerror(errno));
         std::remove(tmp.c_str());
     }
     return ok;

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -28,19 +30,9 @@ int BadUsage(const char *usage)
 // Makes a folder and the folders above it; false when one can't be made.
 bool MakeFolders(const std::string &path)
 {
-    for (size_t at = 1; at <= path.size(); at++) {
-        if (at < path.size() && path[at] != '/')
-            continue;
-        const std::string folder = path.substr(0, at);
-        struct stat st;
-        if (stat(folder.c_str(), &st) == 0) {
-            if (!S_ISDIR(st.st_mode))
-                return false;
-        } else if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    return true;
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return !ec && std::filesystem::is_directory(path, ec);
 }
 
 bool IsRegularFile(const std::string &path)

@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <dirent.h>
@@ -540,7 +542,10 @@ uint32_t ReadArchiveFileToDiskByIndex(int32_t Index, defZENTRIXARCHIVE *Archive,
         return 0;
     bool ok = DecodeEntry(Archive, *entry, {WriteToFile, f});
     ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
+    std::error_code ec;
+    if (ok)
+        std::filesystem::rename(temp, path, ec); // replaces an older file
+    if (ok && !ec)
         return 1;
     std::remove(temp.c_str());
     return 0;

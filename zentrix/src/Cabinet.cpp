@@ -10,13 +10,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <list>
 #include <string>
+#include <system_error>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <sys/utime.h>
+#endif
 
 #include <mspack.h>
 
@@ -222,12 +227,33 @@ std::string NameOf(const mscabd_file *file)
     return name;
 }
 
+// Gives the file the time the cabinet records for it, leaving its access time.
+void SetModifiedTime(const std::string &path, time_t when)
+{
+#ifdef _WIN32
+    struct stat st;
+    struct _utimbuf times;
+    times.actime = stat(path.c_str(), &st) == 0 ? st.st_atime : when;
+    times.modtime = when;
+    _utime(path.c_str(), &times);
+#else
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = when;
+    times[1].tv_nsec = 0;
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
+#endif
+}
+
 // Makes the folders of `path` below the target folder.
 bool MakeParentFolders(const std::string &path)
 {
     for (size_t at = gTargetDir.size(); (at = path.find('/', at)) != std::string::npos; at++) {
         const std::string folder = path.substr(0, at);
-        if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        std::error_code ec;
+        std::filesystem::create_directory(folder, ec);
+        if (ec)
             return false;
     }
     return true;
@@ -283,17 +309,13 @@ int Notify(int type, Extraction *x)
         return 1;
     }
     if (type == kCloseFileInfo) {
-        if (std::rename(x->tempPath.c_str(), x->finalPath.c_str()) != 0)
+        std::error_code ec;
+        std::filesystem::rename(x->tempPath, x->finalPath, ec); // replaces an older file
+        if (ec)
             return 0;
         const time_t when = TimeOf(x->file);
-        if (when != time_t(-1)) {
-            struct timespec times[2];
-            times[0].tv_sec = 0;
-            times[0].tv_nsec = UTIME_OMIT; // the access time is left
-            times[1].tv_sec = when;
-            times[1].tv_nsec = 0;
-            utimensat(AT_FDCWD, x->finalPath.c_str(), times, 0); // a failure here is ignored
-        }
+        if (when != time_t(-1))
+            SetModifiedTime(x->finalPath, when); // a failure here is ignored
         const int attributes = x->file->attribs & 0x27;
         if (attributes & MSCAB_ATTRIB_RDONLY) {
             struct stat st;
@@ -391,7 +413,8 @@ uint32_t DecompressCAB(const char *CabinetPath, const char *TargetDir)
     std::list<std::string> setNames;
     const bool wholeSet = JoinSet(d, &cab, folder, &setNames);
 
-    mkdir(gTargetDir.c_str(), 0777);
+    std::error_code made;
+    std::filesystem::create_directory(gTargetDir, made);
     int firstError = kNone;
     for (const mscabd_file *file = cab->files; file; file = file->next) {
         Extraction x{file, {}, {}};
