@@ -43,3 +43,10 @@ set(VELTRANE_MINGW_RUNTIME
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,libwinpthread.a")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,libwinpthread.a")
+
+# Test programs run under wine64 when CMake or CTest runs them (test
+# discovery, ctest); SDL2.dll is found in the prefix through WINEPATH.
+if(EXISTS /usr/lib/wine/wine64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+    env WINEDEBUG=-all "WINEPATH=${VELTRANE_WINDOWS_DEPS}/bin" /usr/lib/wine/wine64)
+endif()

@@ -129,7 +129,7 @@ cmake_dep() { # cmake_dep NAME SOURCE ARGS...
   cmake -S "$source" -B "$WORK/$name" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" "$@"
   cmake --build "$WORK/$name" -j "$JOBS"
-  cmake --install "$WORK/$name"
+  cmake --install "$WORK/$name" --strip
 }
 
 autotools_dep() { # autotools_dep NAME SOURCE ARGS...
@@ -194,7 +194,37 @@ echo "windows: dependencies ready in $PREFIX ($((SECONDS - DEPS_START)) s)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$JOBS"
 
-if [ "$PACKAGE" -eq 1 ]; then
-  echo "windows: --package is not yet written" >&2
-  exit 1
-fi
+# The package: veltrane.exe, the DLLs it loads that are ours or the prefix's
+# (followed through their own imports; the rest are Windows' own) and Data/.
+package() {
+  local bin=build/windows/bin out=build/windows/package
+  local stage=$out/veltrane zipfile=$out/veltrane-windows-x86_64.zip
+  local queue file dll dir system=()
+  [ -f "$bin/veltrane.exe" ] && [ -d "$bin/Data" ] ||
+    { echo "windows: $bin/veltrane.exe or $bin/Data missing" >&2; exit 1; }
+  rm -rf "$out"
+  mkdir -p "$stage"
+  cp "$bin/veltrane.exe" "$stage/"
+  cp -r "$bin/Data" "$stage/"
+  queue=("$stage/veltrane.exe")
+  while [ ${#queue[@]} -gt 0 ]; do
+    file=${queue[0]}
+    queue=("${queue[@]:1}")
+    while read -r dll; do
+      [ -e "$stage/$dll" ] && continue
+      for dir in "$bin" "$PREFIX/bin" ""; do
+        [ -z "$dir" ] && { system+=("$dll"); break; }
+        [ -f "$dir/$dll" ] || continue
+        cp "$dir/$dll" "$stage/"
+        queue+=("$stage/$dll")
+        break
+      done
+    done < <($HOST-objdump -p "$file" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  done
+  (cd "$out" && zip -qr "${zipfile##*/}" veltrane)
+  echo "windows: $zipfile: $(cd "$stage" && ls -d -- *.exe *.dll | tr '\n' ' ')+ Data/"
+  echo "windows: from Windows: $(printf '%s\n' "${system[@]}" | sort -fu | tr '\n' ' ')"
+}
+
+[ "$PACKAGE" -eq 1 ] && package
+exit 0
