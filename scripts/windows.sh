@@ -5,6 +5,9 @@
 # build/windows-deps/prefix with GoogleTest, then configures and builds the
 # windows preset.
 # Usage: scripts/windows.sh [--deps-only] [--package]
+#   --deps-only  stop once the dependencies are built
+#   --package    also zip veltrane.exe, its DLLs and Data/ into
+#                build/windows/package
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +17,7 @@ for arg in "$@"; do
   case "$arg" in
     --deps-only) DEPS_ONLY=1 ;;
     --package) PACKAGE=1 ;;
-    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) echo "windows: unknown option $arg (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -184,7 +187,8 @@ build_googletest() {
 
 step sdl2 build_sdl2
 step libopenmpt build_libopenmpt
-step freetype build_freetype
+# Named with the version, so that an updated Linux freetype is rebuilt.
+step "freetype-$FREETYPE_VERSION" build_freetype
 step libmspack build_libmspack
 step googletest build_googletest
 echo "windows: dependencies ready in $PREFIX ($((SECONDS - DEPS_START)) s)"
