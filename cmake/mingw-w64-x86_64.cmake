@@ -36,13 +36,13 @@ set(ZLIB_USE_STATIC_LIBS ON)
 # The compiler's own run time (libgcc, libstdc++, winpthread) linked into
 # every program and DLL, so that none of its DLLs has to be shipped. The
 # driver names -lpthread after everything else and would take the import
-# library, so the whole static winpthread comes first; a DLL keeps it out of
-# its exports.
+# library, so the whole static winpthread comes first. A DLL exports none of
+# the static libraries' symbols (run time, libmspack, zlib), only its own.
 set(VELTRANE_MINGW_RUNTIME
   "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive,-Bdynamic")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME}")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,libwinpthread.a")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,libwinpthread.a")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,ALL")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,ALL")
 
 # Test programs run under wine64 when CMake or CTest runs them (test
 # discovery, ctest); SDL2.dll is found in the prefix through WINEPATH.
