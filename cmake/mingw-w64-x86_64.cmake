@@ -44,9 +44,12 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,ALL")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${VELTRANE_MINGW_RUNTIME} -Wl,--exclude-libs,ALL")
 
-# Test programs run under wine64 when CMake or CTest runs them (test
-# discovery, ctest); SDL2.dll is found in the prefix through WINEPATH.
+# The build's programs run under wine64 when CMake or CTest runs them (Data/
+# from datagen.exe, test discovery, ctest), in a wine prefix of the build's
+# own (the one scripts/wine-run.sh uses); the prefix's DLLs are found
+# through WINEPATH.
 if(EXISTS /usr/lib/wine/wine64)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-    env WINEDEBUG=-all "WINEPATH=${VELTRANE_WINDOWS_DEPS}/bin" /usr/lib/wine/wine64)
+    env WINEDEBUG=-all "WINEPREFIX=${CMAKE_BINARY_DIR}/wine" "WINEPATH=${VELTRANE_WINDOWS_DEPS}/bin"
+    "WINEDLLOVERRIDES=mscoree,mshtml=" /usr/lib/wine/wine64)
 endif()

@@ -6,8 +6,9 @@
 # windows preset.
 # Usage: scripts/windows.sh [--deps-only] [--package]
 #   --deps-only  stop once the dependencies are built
-#   --package    also zip veltrane.exe, its DLLs and Data/ into
-#                build/windows/package
+#   --package    also zip the programs, their DLLs, Data/, the library's
+#                header and import library, a README and the licences into
+#                build/windows/package/veltrane-windows-x86_64.zip
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +30,7 @@ SUDO=""
 # whose exact source version the Windows one is built from.
 PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
           wine wine64 dpkg-dev cmake ninja-build pkg-config make gcc zip xvfb
-          googletest libfreetype6)
+          googletest libfreetype6 python3 xdotool)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -147,6 +148,14 @@ autotools_dep() { # autotools_dep NAME SOURCE ARGS...
   make install
 }
 
+# public_private_libs FILE.pc: a static library's own dependencies moved from
+# Libs.private to Libs, which is all CMake's pkg_check_modules reads.
+public_private_libs() {
+  local pc=$1 private
+  private=$(sed -n 's/^Libs\.private: *//p' "$pc")
+  sed -i -e "s|^Libs: .*|& $private|" -e 's|^Libs\.private:.*|Libs.private:|' "$pc"
+}
+
 # SDL2.dll beside the programs; SDL2main and the import library in the prefix.
 build_sdl2() {
   fetch libsdl2 2.26.5+dfsg-1
@@ -163,22 +172,26 @@ build_libopenmpt() {
     --disable-doxygen-doc --without-zlib --without-mpg123 --without-ogg --without-vorbis \
     --without-vorbisfile --without-pulseaudio --without-portaudio --without-portaudiocpp \
     --without-sdl2 --without-sndfile --without-flac
-  local pc="$PREFIX/lib/pkgconfig/libopenmpt.pc" private
-  private=$(sed -n 's/^Libs\.private: *//p' "$pc")
-  sed -i -e "s|^Libs: .*|& $private|" -e 's|^Libs\.private:.*|Libs.private:|' "$pc"
+  public_private_libs "$PREFIX/lib/pkgconfig/libopenmpt.pc"
 }
 
 # A static freetype with Debian's patches and options, without the libraries
-# only colour and web fonts need; gzip-packed fonts use its own zlib copy.
+# only colour and web fonts need; gzip-packed fonts through the tool chain's
+# static zlib (its own copy would clash with that zlib in the programs that
+# use both). Its Windows and zlib libraries go into Libs, as for libopenmpt.
 build_freetype() {
   fetch freetype "$FREETYPE_VERSION"
   autotools_dep freetype "$SOURCE_DIR" --without-harfbuzz --without-bzip2 --without-png \
-    --without-brotli --with-zlib=no
+    --without-brotli --with-zlib=yes
+  public_private_libs "$PREFIX/lib/pkgconfig/freetype2.pc"
+  sed -i 's|^\(Libs: .*\) -lz\b|\1 -l:libz.a|' "$PREFIX/lib/pkgconfig/freetype2.pc" # not zlib1.dll
 }
 
+# libmspack-0.dll beside zentrix.dll: a library under the LGPL stays one
+# that its users can replace.
 build_libmspack() {
   fetch libmspack 0.11-1
-  autotools_dep libmspack "$SOURCE_DIR"
+  autotools_dep libmspack "$SOURCE_DIR" --enable-shared --disable-static
 }
 
 build_googletest() {
@@ -189,7 +202,7 @@ step sdl2 build_sdl2
 step libopenmpt build_libopenmpt
 # Named with the version, so that an updated Linux freetype is rebuilt.
 step "freetype-$FREETYPE_VERSION" build_freetype
-step libmspack build_libmspack
+step libmspack-shared build_libmspack
 step googletest build_googletest
 echo "windows: dependencies ready in $PREFIX ($((SECONDS - DEPS_START)) s)"
 
@@ -198,19 +211,27 @@ echo "windows: dependencies ready in $PREFIX ($((SECONDS - DEPS_START)) s)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$JOBS"
 
-# The package: veltrane.exe, the DLLs it loads that are ours or the prefix's
-# (followed through their own imports; the rest are Windows' own) and Data/.
+# The package: the programs, the DLLs they load that are ours or the
+# prefix's (followed through their own imports; the rest are Windows' own),
+# Data/ as the build's datagen.exe wrote it, the library's header and import
+# library, a README and the licences of what is built in.
 package() {
   local bin=build/windows/bin out=build/windows/package
   local stage=$out/veltrane zipfile=$out/veltrane-windows-x86_64.zip
-  local queue file dll dir system=()
-  [ -f "$bin/veltrane.exe" ] && [ -d "$bin/Data" ] ||
-    { echo "windows: $bin/veltrane.exe or $bin/Data missing" >&2; exit 1; }
+  local queue file dll dir exe system=()
+  for exe in veltrane zentrix-tool datagen; do
+    [ -f "$bin/$exe.exe" ] || { echo "windows: $bin/$exe.exe missing" >&2; exit 1; }
+  done
+  [ -f "$bin/Data/.generated" ] || { echo "windows: $bin/Data missing (is wine64 installed?)" >&2; exit 1; }
   rm -rf "$out"
-  mkdir -p "$stage"
-  cp "$bin/veltrane.exe" "$stage/"
+  mkdir -p "$stage/sdk" "$stage/licenses"
+  queue=()
+  for exe in veltrane zentrix-tool datagen; do
+    cp "$bin/$exe.exe" "$stage/"
+    queue+=("$stage/$exe.exe")
+  done
   cp -r "$bin/Data" "$stage/"
-  queue=("$stage/veltrane.exe")
+  rm -f "$stage/Data/.generated"
   while [ ${#queue[@]} -gt 0 ]; do
     file=${queue[0]}
     queue=("${queue[@]:1}")
@@ -225,9 +246,20 @@ package() {
       done
     done < <($HOST-objdump -p "$file" | sed -n 's/^[[:space:]]*DLL Name: //p')
   done
+  $HOST-strip --strip-debug "$stage"/*.exe "$stage"/*.dll # the build keeps its debug information
+  cp zentrix/include/zentrix.h build/windows/zentrix/libzentrix.dll.a "$stage/sdk/"
+  sed 's/$/\r/' scripts/windows/README.txt >"$stage/README.txt"
+  cp "$SRC"/libsdl2-*/LICENSE.txt "$stage/licenses/SDL2.txt"
+  cp "$SRC"/libopenmpt-*/LICENSE "$stage/licenses/libopenmpt.txt"
+  cp "$SRC"/freetype-*/docs/FTL.TXT "$stage/licenses/FreeType.txt"
+  cp "$SRC"/libmspack-*/COPYING.LIB "$stage/licenses/libmspack.txt"
+  cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/licenses/zlib.txt"
+  cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64-runtime.txt"
+  cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/gcc-runtime.txt"
+  rm -f "$zipfile"
   (cd "$out" && zip -qr "${zipfile##*/}" veltrane)
-  echo "windows: $zipfile: $(cd "$stage" && ls -d -- *.exe *.dll | tr '\n' ' ')+ Data/"
-  echo "windows: from Windows: $(printf '%s\n' "${system[@]}" | sort -fu | tr '\n' ' ')"
+  echo "windows: $zipfile ($(du -k "$zipfile" | cut -f1) KiB): $(cd "$stage" && ls -d -- *.exe *.dll | tr '\n' ' ')+ Data/"
+  echo "windows: from Windows itself: $(printf '%s\n' "${system[@]}" | sort -fu | tr '\n' ' ')"
 }
 
 [ "$PACKAGE" -eq 1 ] && package

@@ -393,8 +393,6 @@ void CompressFiles(const char *Pattern, const char *ArchiveName)
     bool ok = WriteChunk(f, kChunkStart, 0, nullptr, 0) &&
               WriteChunk(f, kChunkHeader, 8 + kLabelBytes, header, 8 + kLabelBytes);
 
-    struct stat archiveStat;
-    const bool haveArchiveStat = fstat(fileno(f), &archiveStat) == 0;
     std::string hostFolder = folder.empty() ? std::string("./") : HostPath(folder.c_str());
     std::vector<std::string> names;
     if (DIR *dir = hostFolder.empty() ? nullptr : opendir(hostFolder.c_str())) {
@@ -413,7 +411,8 @@ void CompressFiles(const char *Pattern, const char *ArchiveName)
         struct stat st;
         if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || name == ArchiveName)
             continue;
-        if (haveArchiveStat && st.st_dev == archiveStat.st_dev && st.st_ino == archiveStat.st_ino)
+        std::error_code same;
+        if (std::filesystem::equivalent(path, archivePath, same)) // the archive itself, under another name
             continue;
         // Readers hold names in 128 bytes; offsets are 32-bit.
         const long end = std::ftell(f);
