@@ -426,7 +426,11 @@ bool PrepareRecording(const TRunOptions &o, std::string *error)
         return false;
     }
     if (!EncoderAvailable()) {
+#ifdef _WIN32
+        *error = "--record needs ffmpeg.exe, which is not on the PATH (install ffmpeg and add its folder to the PATH)";
+#else
         *error = "--record needs ffmpeg, which is not on the PATH (install the ffmpeg package)";
+#endif
         return false;
     }
     // The part of the song shown, for the positions' check and the progress.

@@ -137,7 +137,7 @@ EncoderProcess *EncoderStart(const std::vector<const char *> &args, bool input, 
     CloseIf(logHandle);
     if (!started) {
         if (startError == ERROR_FILE_NOT_FOUND || startError == ERROR_PATH_NOT_FOUND)
-            std::snprintf(error, errorSize, "ffmpeg was not found (install ffmpeg and put it on the PATH)");
+            std::snprintf(error, errorSize, "ffmpeg was not found (install ffmpeg and add its folder to the PATH)");
         else
             ReportSystemError("cannot start ffmpeg", startError, error, errorSize);
         CloseIf(writeEnd);
