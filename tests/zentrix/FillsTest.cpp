@@ -3,6 +3,7 @@
 #include "PageFixture.h"
 #include "Saturate.h"
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -64,7 +65,7 @@ TEST(Tints, DimAndBrightenSaturatePerChannel)
 }
 
 #if ZENTRIX_HAVE_SSE2
-TEST(Tints, Sse2PathsMatchPortableLoops)
+TEST(Tints, VectorPathsMatchPortableLoops)
 {
     std::mt19937 rng(12345);
     for (size_t n : {0u, 1u, 3u, 4u, 5u, 17u, 1000u}) {
@@ -83,6 +84,20 @@ TEST(Tints, Sse2PathsMatchPortableLoops)
             zentrix::AddConstScalar(a.data(), n, amount);
             zentrix::AddConstSse2(b.data(), n, amount);
             ASSERT_EQ(a, b);
+#if ZENTRIX_HAVE_AVX2_PATH
+            if (zentrix::CpuHasAvx2()) { // every head length: start at each of the first 8 pixels
+                for (size_t from = 0; from < std::min<size_t>(n, 8); from++) {
+                    auto c = base, d = base;
+                    zentrix::AddConstScalar(c.data() + from, n - from, amount);
+                    zentrix::AddConstAvx2(d.data() + from, n - from, amount);
+                    ASSERT_EQ(c, d);
+                    c = d = base;
+                    zentrix::SubConstScalar(c.data() + from, n - from, amount);
+                    zentrix::SubConstAvx2(d.data() + from, n - from, amount);
+                    ASSERT_EQ(c, d);
+                }
+            }
+#endif
         }
         auto a = base, b = base;
         zentrix::AddRowScalar(a.data(), other.data(), n);
@@ -90,9 +105,19 @@ TEST(Tints, Sse2PathsMatchPortableLoops)
         ASSERT_EQ(a, b);
 #if ZENTRIX_HAVE_AVX2_PATH
         if (zentrix::CpuHasAvx2()) {
-            b = base;
-            zentrix::AddRowAvx2(b.data(), other.data(), n);
-            ASSERT_EQ(a, b);
+            for (size_t from = 0; from < std::min<size_t>(n, 8); from++) { // every head length
+                // the source one pixel further on: aligned differently from the destination
+                const size_t len = n - std::max<size_t>(from, 1);
+                auto c = base, d = base;
+                zentrix::AddRowScalar(c.data() + from, other.data() + 1, len);
+                zentrix::AddRowAvx2(d.data() + from, other.data() + 1, len);
+                ASSERT_EQ(c, d);
+                d = base;
+                zentrix::FillU32Avx2(d.data() + from, n - from, 0x12345678u);
+                c = base;
+                std::fill(c.begin() + from, c.end(), 0x12345678u);
+                ASSERT_EQ(c, d);
+            }
         }
 #endif
     }
