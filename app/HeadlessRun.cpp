@@ -87,6 +87,8 @@ struct THeadlessRun {
     std::chrono::steady_clock::time_point RealStart, LastProgress;
     double RateReal[32] = {}, RateDone[32] = {};
     int RateCount = 0;
+    uint64_t Digest = 0;              // --digest: of every frame shown so far
+    long DigestFrames = 0;
 };
 
 THeadlessRun gRun;
@@ -572,6 +574,32 @@ bool FinishRecording(std::string *written)
     return true;
 }
 
+// ---- Digest ------------------------------------------------------------------
+
+// Folds one screen into the run's digest: four independent multiply-xor
+// lanes over its pixels (so the multiplies overlap), then the size. Not a
+// cryptographic hash: it tells two builds' pictures apart.
+void FoldFrame(const uint32_t *screen, int w, int h)
+{
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    uint64_t lane[4] = {gRun.Digest, gRun.Digest ^ 1, gRun.Digest ^ 2, gRun.Digest ^ 3};
+    const size_t n = size_t(w) * size_t(h);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        for (int k = 0; k < 4; k++) {
+            const uint64_t v = uint64_t(screen[i + 2 * k]) | uint64_t(screen[i + 2 * k + 1]) << 32;
+            lane[k] = (lane[k] ^ v) * kMul;
+            lane[k] ^= lane[k] >> 29;
+        }
+    for (; i < n; i++)
+        lane[0] = ((lane[0] ^ screen[i]) * kMul) ^ (lane[0] >> 31);
+    uint64_t d = uint64_t(w) << 32 | uint32_t(h);
+    for (uint64_t v : lane)
+        d = ((d ^ v) * kMul) ^ (d >> 27);
+    gRun.Digest = d;
+    gRun.DigestFrames++;
+}
+
 // ---- Hooks -------------------------------------------------------------------
 
 void OnFrame(const uint32_t *screen, int w, int h, uint32_t ms, void *)
@@ -582,6 +610,8 @@ void OnFrame(const uint32_t *screen, int w, int h, uint32_t ms, void *)
     CheckInterrupt();
     if (gRun.Video)
         RecordFrame(screen, ms);
+    if (gRun.Options.Digest)
+        FoldFrame(screen, w, h);
     CheckTargets(false);
 }
 
@@ -717,6 +747,9 @@ bool FinishHeadlessRun()
     }
     if (gRun.Options.Bench && !sig)
         PrintSceneBench(stdout);
+    if (gRun.Options.Digest && !sig)
+        std::printf("frames digest %016llx over %ld frames\n", static_cast<unsigned long long>(gRun.Digest),
+                    gRun.DigestFrames);
     if (sig)
         AppExitStatus = 128 + sig;
     return ok;

@@ -4,10 +4,12 @@
 // for an option.
 #include "Runtime.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 #ifndef VELTRANE_VERSION
 #define VELTRANE_VERSION "unknown"
@@ -43,10 +45,14 @@ const char kUsage[] =
     "  --frames DIR        PNG pictures of the screen into DIR ...\n"
     "  --at LIST           ... at these music positions: ORDER:ROW or seconds, e.g. 12:32,95.5\n"
     "  --bench             every frame unpaced, then a table of frame times by scene\n"
+    "  --digest            with a headless run: at its end, one digest of every\n"
+    "                      frame shown (the same digest: the same pictures)\n"
     "\n"
     "Other:\n"
     "  --trace             one line per timeline step on stderr (default: off)\n"
     "  --data DIR          the data folder (default: Data beside the program)\n"
+    "  --loops L           the drawing loops: scalar, sse2 or avx2 (default: the\n"
+    "                      fastest the processor has); all draw the same pixels\n"
     "  --version           the program's name and version\n"
     "  --help              this text\n"
     "\n"
@@ -217,7 +223,7 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
             hasValue = true;
         }
         const bool takesValue = name == "--record" || name == "--frames" || name == "--at" || name == "--data" ||
-                                name == "--scale-filter" || name == "--vsync" ||
+                                name == "--scale-filter" || name == "--vsync" || name == "--loops" ||
                                 IsRecordOption(name);
         if (takesValue && !hasValue) {
             if (i + 1 >= argc) {
@@ -236,6 +242,16 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
             o->Bench = o->Headless = true;
         } else if (name == "--trace") {
             o->Trace = true;
+        } else if (name == "--digest") {
+            o->Digest = true;
+        } else if (name == "--loops") {
+            const char *const names[] = {"scalar", "sse2", "avx2"};
+            const auto it = std::find(std::begin(names), std::end(names), value);
+            if (it == std::end(names)) {
+                *error = "--loops takes scalar, sse2 or avx2, not \"" + value + "\"";
+                return false;
+            }
+            o->Loops = int(it - std::begin(names));
         } else if (name == "--help" || name == "-h") {
             o->Help = true;
         } else if (name == "--version") {
@@ -294,6 +310,10 @@ bool ParseRunOptions(int argc, const char *const *argv, TRunOptions *o, std::str
     }
     if (o->FramesDir.empty() && !o->At.empty()) {
         *error = "--at needs --frames DIR (where to write the pictures)";
+        return false;
+    }
+    if (o->Digest && !o->Headless) {
+        *error = "--digest needs a headless run (--headless, --bench, --frames or --record)";
         return false;
     }
     return CheckRecordOptions(*o, error);

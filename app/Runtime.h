@@ -34,6 +34,8 @@ struct TRunOptions {
     int Scale = 1;              // --scale N: each pixel N x N in the video
     TFrameTarget From, To;      // --from/--to POS (Armed when given)
     std::string Wav;            // --wav FILE: the sound track kept as a WAV
+    bool Digest = false;        // --digest: a digest of every frame shown
+    int Loops = -1;             // --loops: 0 scalar, 1 SSE2, 2 AVX2 (-1: the library's choice)
     std::string CommandLine;    // everything else, for ProcessCommandLine
 };
 

@@ -63,6 +63,8 @@ int main(int argc, char **argv)
         return 1;
     }
     ZentrixSetDataFolder(data.string().c_str());
+    if (options.Loops >= 0)
+        ZentrixUseSimd(options.Loops);
 
 #ifdef _WIN32
     const bool hasDisplay = true; // the desktop is always there
