@@ -122,6 +122,8 @@ void Draw3D(Object3D *TheObject, defZENTRIXPAGE *EffectGFXPage);
 void zSort(Object3D *TheObject);
 // Sorts entries l..r by ZAvg, largest first.
 void QSort(Sort3D *SortArray, long l, long r);
+// Leaves keys[0..n-1] exactly as QSort(keys, 0, n - 1) would, faster.
+void DepthOrder(Sort3D *keys, long n);
 // Every face of the effect's current object gets the type.
 void Set3DTextureType(long TextureType);
 

@@ -350,7 +350,7 @@ void zSort(Object3D *TheObject)
         keys[i].ZAvg = z;
         keys[i].FaceNum = i;
     }
-    QSort(keys, 0, n - 1);
+    DepthOrder(keys, n);
     for (long i = 0; i < n; i++)
         sorted[i] = TheObject->Face[keys[i].FaceNum];
     std::free(TheObject->Face);

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -155,7 +158,7 @@ TEST_F(Render3DTest, DepthRankOfTypeTwo)
     EXPECT_EQ(At(160, 114), kPaper);
 }
 
-TEST_F(Render3DTest, QuickSortOrdersFarToNear)
+TEST_F(Render3DTest, DepthSortOrdersFarToNear)
 {
     SeedRand15(7);
     for (long n : {1L, 2L, 3L, 17L, 500L}) {
@@ -170,6 +173,34 @@ TEST_F(Render3DTest, QuickSortOrdersFarToNear)
             seen[size_t(k.FaceNum)] = true;
         EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](bool b) { return b; }));
     }
+    // The faster depth order leaves the same order as the quicksort, equal
+    // keys included: keys all different, a few equal (as a turning mesh
+    // gives), mostly equal, and keys of -0 and +0, infinities and NaN.
+    std::mt19937 rng(3);
+    const struct {
+        long n;
+        uint32_t values; // keys drawn from this many values; 0: any float
+    } cases[] = {{2, 1}, {3, 2}, {17, 5}, {40, 0}, {500, 50}, {2700, 0}, {2700, 2600}, {2700, 3}};
+    for (const auto &c : cases)
+        for (int round = 0; round < 20; round++) {
+            std::vector<Sort3D> a(static_cast<size_t>(c.n));
+            for (long i = 0; i < c.n; i++) {
+                const float z = c.values ? float(rng() % c.values) * 0.25f - 40.0f
+                                         : std::uniform_real_distribution<float>(-300, 300)(rng);
+                a[size_t(i)] = Sort3D{z, i};
+            }
+            if (round >= 16) { // a few special keys among the others
+                const float special[] = {-0.0f, 0.0f, INFINITY, -INFINITY, NAN};
+                for (int k = 0; k < 4; k++)
+                    a[rng() % a.size()].ZAvg = special[(round - 16 + k) % (round == 19 ? 5 : 4)];
+            }
+            auto b = a;
+            QSort(a.data(), 0, c.n - 1);
+            DepthOrder(b.data(), c.n);
+            for (long i = 0; i < c.n; i++)
+                ASSERT_EQ(a[size_t(i)].FaceNum, b[size_t(i)].FaceNum) << c.n << " " << c.values << " " << round;
+        }
+
     // zSort: key = the three depths summed plus the normal's z.
     ASSERT_EQ(AllocateObject3D(4, 3, &obj), 1);
     const float z[4] = {0, 10, 20, 30};
