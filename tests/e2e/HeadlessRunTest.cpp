@@ -255,6 +255,23 @@ TEST(HeadlessRun, SignalsStopARunWithOneLine)
     }
 }
 
+// The whole demo drawn with the portable scalar loops and with the fastest
+// this processor has: every frame the same.
+TEST(HeadlessRun, TheScalarAndTheFastestLoopsShowTheSameFrames)
+{
+    const auto digest = [](const std::string &loops) {
+        const Outcome r = RunCommand(kExe + " --bench --digest" + loops);
+        EXPECT_EQ(r.Status, 0) << r.Output;
+        const size_t at = r.Output.find("frames digest ");
+        return at == std::string::npos ? r.Output : r.Output.substr(at, r.Output.find('\n', at) - at);
+    };
+    const std::string fastest = digest(""), scalar = digest(" --loops scalar");
+    EXPECT_EQ(fastest, scalar);
+    long frames = 0;
+    ASSERT_EQ(std::sscanf(fastest.c_str(), "frames digest %*x over %ld frames", &frames), 1) << fastest;
+    EXPECT_GT(frames, 10000); // the whole demo
+}
+
 // A scratch copy of Data (links to the real files) with the lines file a
 // FIFO, a picture a link to /dev/zero and another a folder: start-up goes
 // through and the test picture is written.

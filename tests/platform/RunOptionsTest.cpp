@@ -132,6 +132,8 @@ TEST(RunOptions, BadOptionsAreRefusedWithAReason)
         {{"--record", "a.mp4", "--frames", "d", "--at", "3:00"}, "cannot be combined with --frames"},
         {{"--record", "a.mp4", "--bench"}, "cannot be combined with --bench"},
         {{"--record", "a.mp4", "--wav"}, "needs a value"},
+        {{"--digest"}, "needs a headless run"},
+        {{"--bench", "--loops", "fast"}, "takes scalar, sse2 or avx2"},
     };
     for (const auto &b : bad) {
         TRunOptions r;
