@@ -692,7 +692,11 @@ bool StartHeadlessRun(const TRunOptions &options)
             return false;
         }
     }
-    PlatSetFrameHook(OnFrame, nullptr);
+    // The screen is composed only for what looks at it: a video, pictures or
+    // the digest. A bench or plain headless run draws every frame, and the
+    // clock hook alone sees to signals.
+    const bool looked = gRun.Video || !options.At.empty() || options.Digest;
+    PlatSetFrameHook(looked ? OnFrame : nullptr, nullptr);
     PlatSetClockHook(OnClock, nullptr);
     return true;
 }
