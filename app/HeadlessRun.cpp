@@ -149,7 +149,9 @@ void RemoveTemporaryFiles()
 void WriteTarget(TFrameTarget &t, const uint32_t *screen, int w, int h)
 {
     t.Written = true;
-    const std::string path = (fs::path(gRun.Options.FramesDir) / t.FileName).string();
+    // Separators as the system writes them (a folder given as a/b on Windows
+    // would otherwise print as a/b\12-32.png).
+    const std::string path = (fs::path(gRun.Options.FramesDir) / t.FileName).make_preferred().string();
     if (WritePngXrgb(path, screen, w, h, w)) {
         std::fprintf(stderr, "veltrane: wrote %s\n", path.c_str());
     } else {
