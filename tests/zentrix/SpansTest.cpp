@@ -2,7 +2,9 @@
 // skip-first, left clip advancing values) and the pixel rules whose masks
 // and shifts pin behaviour; the SSE2 loops against the scalar ones.
 #include "RasterTestUtil.h"
+#include "StepLanes.h"
 
+#include <algorithm>
 #include <climits>
 
 #if defined(__linux__)
@@ -310,6 +312,43 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
                                     << " y " << y << " self " << self << " L " << L;
     }
 }
+
+#if defined(ZX_STEP_LANES)
+__attribute__((target("avx2"))) void StepLanesOf(const uint32_t *d, int64_t count, uint32_t *out) {
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out),
+                     zx::StepLanes(_mm_loadu_si128(reinterpret_cast<const __m128i *>(d)), count));
+}
+
+// The triangle loop's steps by a multiply with a reciprocal against StepOf's
+// division, for every count of the table and some beyond it: dividends at
+// both ends of the range and next to multiples of the count, where a
+// reciprocal one unit off would show.
+TEST(Spans, StepLanesDivideAsStepOf) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2";
+    std::mt19937 rng(17);
+    std::vector<int64_t> counts;
+    for (int64_t n = 0; n <= zx::kReciprocals + 2; ++n) counts.push_back(n);
+    for (int64_t n : {int64_t(4096), int64_t(1) << 20, int64_t(INT32_MAX), int64_t(INT32_MAX) + 9}) counts.push_back(n);
+    for (int64_t n : counts) {
+        std::vector<int64_t> d = {0, 1, -1, INT32_MIN, INT32_MAX, INT32_MIN + 1};
+        for (int64_t q : {int64_t(1), int64_t(2), INT32_MAX / std::max<int64_t>(n, 1), int64_t(rng() % 65536)})
+            for (int64_t e : {-1, 0, 1}) {
+                d.push_back(q * n + e);
+                d.push_back(-(q * n) + e);
+            }
+        for (int i = 0; i < 8; ++i) d.push_back(int32_t(rng()));
+        while (d.size() % 4) d.push_back(7);
+        std::vector<uint32_t> in;
+        for (int64_t v : d) in.push_back(uint32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)));
+        for (size_t i = 0; i < in.size(); i += 4) {
+            uint32_t out[4];
+            StepLanesOf(&in[i], n, out);
+            for (size_t j = 0; j < 4; ++j)
+                ASSERT_EQ(out[j], n == 0 ? 0u : zx::StepOf(in[i + j], n)) << int32_t(in[i + j]) << " / " << n;
+        }
+    }
+}
+#endif
 
 #if defined(__linux__)
 // The vector loops read no texel beyond the last one a span or triangle

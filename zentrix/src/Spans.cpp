@@ -3,6 +3,7 @@
 // textures, 32-bit rules 0x00RRGGBB; the hot 32-bit rules have SSE2 loops.
 #include "TriFrame.h"
 #include "Saturate.h"
+#include "StepLanes.h"
 
 #include <algorithm>
 
@@ -194,97 +195,115 @@ __attribute__((target("avx2"))) inline __m256i TexelLanes(__m256i U, __m256i V, 
     return _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(V, 16), W), _mm256_srai_epi32(U, 16));
 }
 
-// HTextureLine32's frame and pixels for a row of a triangle whose texels are
-// apart from the page: eight pixels a gather; the last, partial block
-// gathers only its own lanes and is blended into the page's pixels, so the
-// pixels after the span are written back as they were. Row y is on the page.
+// Lane i of an edge or row register (x, y, U, V in 16.16) in all eight lanes.
+__attribute__((target("avx2"), always_inline)) inline __m256i Spread(__m128i v, int i) {
+    return _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(v), _mm256_set1_epi32(i));
+}
+
+// HTextureLine32's frame and pixels for row y of a triangle whose texels are
+// apart from the page, between edges p and q (x, y, U, V lanes in 16.16; y
+// is not used). Eight texel indices a step come from the vector unit and
+// the texels are fetched one by one, quicker than a gather for short rows.
+// Row y is on the page.
 __attribute__((target("avx2"), always_inline)) inline void
-TextureRowAvx2(int32_t x1, uint32_t U1, uint32_t V1, int32_t x2, uint32_t U2, uint32_t V2, int32_t y, const int *t,
-               __m256i W, uint32_t *pixels, int32_t Width, int32_t Height) {
+TextureRowAvx2(__m128i p, __m128i q, int32_t y, const int *t, __m256i W, uint32_t *pixels, int32_t Width) {
+    // The x a span receives: rounded to the nearest pixel.
+    int32_t x1 = IntPart(uint32_t(_mm_cvtsi128_si32(p)) + 0x8000u);
+    int32_t x2 = IntPart(uint32_t(_mm_cvtsi128_si32(q)) + 0x8000u);
     if (x1 > x2) {
         std::swap(x1, x2);
-        std::swap(U1, U2);
-        std::swap(V1, V2);
+        std::swap(p, q);
     }
     if (x2 < 0 || x1 >= Width) return;
-    uint32_t u = U1, v = V1, su = 0, sv = 0;
-    if (x1 != x2) {
-        const int64_t n = int64_t(x2) - x1;
-        su = StepOf(U2 - u, n);
-        sv = StepOf(V2 - v, n);
-    }
-    int32_t left = x1, right = x2;
+    const __m128i s = StepLanes(_mm_sub_epi32(q, p), int64_t(x2) - x1);
+    int32_t left = x1;
     if (left < 0) {
-        const uint32_t k = 0u - Wrap(left);
-        u += su * k;
-        v += sv * k;
+        p = _mm_add_epi32(p, _mm_mullo_epi32(s, _mm_set1_epi32(int(0u - Wrap(left)))));
         left = 0;
     }
-    if (right >= Width) right = Width - 1;
-    u += 0x8000u;
-    v += 0x8000u;
-    const size_t at = size_t(y) * size_t(Width) + size_t(left);
-    uint32_t *p = pixels + at;
-    const size_t count = size_t(right - left) + 1;
-    if (count <= 2) {
-        // One or two pixels: plain loads.
-        const int32_t w = _mm256_cvtsi256_si32(W);
-        p[0] = uint32_t(t[TexelIndex(u, v, w)]);
-        if (count == 2) p[1] = uint32_t(t[TexelIndex(u + su, v + sv, w)]);
-        return;
-    }
+    const int32_t right = x2 >= Width ? Width - 1 : x2;
+    p = _mm_add_epi32(p, _mm_set1_epi32(0x8000));
+    uint32_t *d = pixels + size_t(y) * size_t(Width) + size_t(left);
     const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(int(u)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(su))));
-    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(int(v)), _mm256_mullo_epi32(k, _mm256_set1_epi32(int(sv))));
-    size_t n = count;
-    if (n >= 8) {
-        const __m256i sU = _mm256_set1_epi32(int(su * 8)), sV = _mm256_set1_epi32(int(sv * 8));
-        for (; n >= 8; n -= 8, p += 8) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), _mm256_i32gather_epi32(t, TexelLanes(U, V, W), 4));
-            U = _mm256_add_epi32(U, sU);
-            V = _mm256_add_epi32(V, sV);
-        }
-        if (!n) return;
+    const __m256i su = Spread(s, 2), sv = Spread(s, 3);
+    __m256i U = _mm256_add_epi32(Spread(p, 2), _mm256_mullo_epi32(k, su));
+    __m256i V = _mm256_add_epi32(Spread(p, 3), _mm256_mullo_epi32(k, sv));
+    alignas(32) int32_t idx[8];
+    for (size_t n = size_t(right - left) + 1;;) {
+        _mm256_store_si256(reinterpret_cast<__m256i *>(idx), TexelLanes(U, V, W));
+        const size_t m = n < 8 ? n : 8;
+        for (size_t i = 0; i < m; ++i) d[i] = uint32_t(t[idx[i]]);
+        if (n <= 8) return;
+        n -= 8;
+        d += 8;
+        U = _mm256_add_epi32(U, _mm256_slli_epi32(su, 3));
+        V = _mm256_add_epi32(V, _mm256_slli_epi32(sv, 3));
     }
-    if (n <= 4 && at + count - n + 4 <= size_t(Width) * size_t(Height)) {
-        // Four lanes or fewer: the narrower gather.
-        const __m128i k4 = _mm256_castsi256_si128(k);
-        const __m128i m = _mm_cmpgt_epi32(_mm_set1_epi32(int(n)), k4);
-        __m128i *q = reinterpret_cast<__m128i *>(p);
-        const __m128i idx = _mm256_castsi256_si128(TexelLanes(U, V, W));
-        _mm_storeu_si128(q, _mm_mask_i32gather_epi32(_mm_loadu_si128(q), t, idx, m, 4));
-        return;
+}
+
+// Rows y to end of one half of the walk, between edges p and q, which move
+// on by sp and sq a row. The edges stay in registers from row to row.
+__attribute__((target("avx2"), always_inline)) inline void
+TextureHalfAvx2(__m128i &p, __m128i sp, __m128i &q, __m128i sq, int32_t y, int32_t end, const int *t, __m256i W,
+                uint32_t *pixels, int32_t Width) {
+    for (;; ++y) {
+        TextureRowAvx2(p, q, y, t, W, pixels, Width);
+        p = _mm_add_epi32(p, sp);
+        q = _mm_add_epi32(q, sq);
+        if (y == end) break;
     }
-    if (at + count - n + 8 <= size_t(Width) * size_t(Height)) {
-        const __m256i m = _mm256_cmpgt_epi32(_mm256_set1_epi32(int(n)), k);
-        __m256i *q = reinterpret_cast<__m256i *>(p);
-        _mm256_storeu_si256(q, _mm256_mask_i32gather_epi32(_mm256_loadu_si256(q), t, TexelLanes(U, V, W), m, 4));
-        return;
-    }
-    // At the end of the page: the last few one by one.
-    u += su * uint32_t(count - n);
-    v += sv * uint32_t(count - n);
-    for (; n; --n, ++p, u += su, v += sv) *p = uint32_t(t[TexelIndex(u, v, _mm256_cvtsi256_si32(W))]);
 }
 
 // HTextureLine32 over a triangle on a 32-bit page whose texels are apart
-// from the page, the walk and the rows in one loop.
+// from the page: TriWalk (TriFrame.h) and the rows in one loop, with the
+// vertices and edges as x, y, U, V lanes of one register each, the steps
+// of edges and rows by StepLanes.
 __attribute__((target("avx2"), aligned(64)))
 void TextureTri32Avx2(const TriVertex<2> &a, const TriVertex<2> &b, const TriVertex<2> &c, const uint32_t *tex,
                       int32_t tw, defZENTRIXPAGE *page) {
-    TriRows<2> r;
     const int32_t Width = page->Width, Height = page->Height;
-    if (!r.Begin(a, b, c, Height)) return;
+    __m128i T = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a.data()));
+    __m128i M = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b.data()));
+    __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i *>(c.data()));
+    int32_t yT = a[1], yM = b[1], yB = c[1];
+    if (yT > yM) {
+        std::swap(T, M);
+        std::swap(yT, yM);
+    }
+    if (yT > yB) {
+        std::swap(T, B);
+        std::swap(yT, yB);
+    }
+    if (yM > yB) {
+        std::swap(M, B);
+        std::swap(yM, yB);
+    }
+    const int32_t first = yT < 0 ? 0 : yT, last = yB >= Height ? Height - 1 : yB;
+    if (first > last) return;
+    const __m128i stm = StepLanes(_mm_slli_epi32(_mm_sub_epi32(M, T), 16), int64_t(yM) - yT);
+    const __m128i stb = StepLanes(_mm_slli_epi32(_mm_sub_epi32(B, T), 16), int64_t(yB) - yT);
+    const __m128i smb = StepLanes(_mm_slli_epi32(_mm_sub_epi32(B, M), 16), int64_t(yB) - yM);
+    __m128i tm = _mm_slli_epi32(T, 16), tb = tm, mb = _mm_slli_epi32(M, 16);
+    if (first > yT) {
+        // Rows above the page are skipped in one move, not walked.
+        const __m128i skipT = _mm_set1_epi32(int(uint32_t(int64_t(first) - yT)));
+        tb = _mm_add_epi32(tb, _mm_mullo_epi32(stb, skipT));
+        if (first < yM) tm = _mm_add_epi32(tm, _mm_mullo_epi32(stm, skipT));
+        const __m128i skipM = _mm_set1_epi32(int(uint32_t(int64_t(first) - yM)));
+        if (first > yM) mb = _mm_add_epi32(mb, _mm_mullo_epi32(smb, skipM));
+    }
     const int *t = reinterpret_cast<const int *>(tex);
     const __m256i W = _mm256_set1_epi32(tw);
     auto *pixels = static_cast<uint32_t *>(page->pPageData);
-    for (int32_t y = r.first;; ++y) {
-        TriEdge<2> &p = y < r.yM ? r.tm : r.tb, &q = y < r.yM ? r.tb : r.mb;
-        TextureRowAvx2(p.X(), p.v[1], p.v[2], q.X(), q.v[1], q.v[2], y, t, W, pixels, Width, Height);
-        p.Step();
-        q.Step();
-        if (y == r.last) break;
+    int32_t y = first;
+    if (y < yM) {
+        // Above the middle row: between T->M and T->B.
+        const int32_t end = last < yM ? last : yM - 1;
+        TextureHalfAvx2(tm, stm, tb, stb, y, end, t, W, pixels, Width);
+        if (end == last) return;
+        y = end + 1;
     }
+    TextureHalfAvx2(tb, stb, mb, smb, y, last, t, W, pixels, Width);
 }
 #endif
 
