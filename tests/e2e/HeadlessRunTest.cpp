@@ -259,6 +259,9 @@ TEST(HeadlessRun, SignalsStopARunWithOneLine)
 // this processor has: every frame the same.
 TEST(HeadlessRun, TheScalarAndTheFastestLoopsShowTheSameFrames)
 {
+#ifdef __SANITIZE_THREAD__
+    GTEST_SKIP() << "two whole runs take longer than the test's time limit under the thread sanitizer";
+#endif
     const auto digest = [](const std::string &loops) {
         const Outcome r = RunCommand(kExe + " --bench --digest" + loops);
         EXPECT_EQ(r.Status, 0) << r.Output;
