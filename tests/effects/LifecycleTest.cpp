@@ -17,6 +17,7 @@
 #include "Spin.h"
 #include "Splot.h"
 #include "Title.h"
+#include "WaterEffect.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,12 @@ const Module kModules[] = {
      [](defZENTRIXPAGE *p) { DoLandEffect(nullptr, nullptr, 1.0f, p); }, nullptr, 7},
     {"Helix", AllocateHelixMemory, [] { FreeHelixMemory(); }, [](defZENTRIXPAGE *p) { InitializeHelix(p); },
      [](defZENTRIXPAGE *p) { DoHelixEffect(nullptr, nullptr, 1, p); }, nullptr, 7},
+    {"Water", AllocateWaterMemory, [] { FreeWaterMemory(); }, [](defZENTRIXPAGE *) { InitializeWater(); },
+     [](defZENTRIXPAGE *p) {
+         DoWaterEffect(nullptr, nullptr, 1, p);
+         DrawDrop(50, 50, 100);
+     },
+     [](defZENTRIXPAGE *p) { p->BPP = 16; }, 7},
     {"Plants", AllocatePlantMemory, FreePlantMemory, [](defZENTRIXPAGE *p) { InitializePlant(p); },
      [](defZENTRIXPAGE *p) { DoPlantEffect(nullptr, nullptr, 1, p); }, nullptr, 7},
 };

@@ -89,6 +89,13 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         seed = seed * 1664525u + 1013904223u;
         return seed >> 8;
     };
+    auto Compare = [] {
+        GuardedPage got(0x77), want(0x77);
+        DrawWide(&got.page);
+        ReferenceDrawWide(Newest(), &want.At(0, 0));
+        ASSERT_TRUE(got.GuardsIntact());
+        ASSERT_TRUE(got.memory == want.memory);
+    };
     // Widths other than the demo's 100 take the general group loop; the
     // demo's width is drawn with AVX2 where the processor has it, and
     // without.
@@ -99,12 +106,7 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
             WaterWidth = trial == 2 ? 37 : 100;
             for (int i = 0; i < WaterGridCells; ++i)
                 Newest()[i] = amplitude ? int16_t(int(next() % uint32_t(2 * amplitude)) - amplitude) : 0;
-            GuardedPage got(0x77), want(0x77);
-            DrawWide(&got.page);
-            ReferenceDrawWide(Newest(), &want.At(0, 0));
-            ASSERT_TRUE(got.GuardsIntact());
-            ASSERT_TRUE(std::equal(got.memory.begin(), got.memory.end(), want.memory.begin()))
-                << "amplitude " << amplitude << " trial " << trial;
+            ASSERT_NO_FATAL_FAILURE(Compare()) << "amplitude " << amplitude << " trial " << trial;
         }
     }
     WaterWidth = 100;
@@ -115,11 +117,7 @@ TEST_F(Water, DrawWideMatchesThePlainDrawingOnRandomSurfaces)
         for (int form = 0; form < 2; ++form) {
             WaterDrawAvx2 = form ? 0 : avx2;
             for (int i = 0; i < WaterGridCells; ++i) Newest()[i] = int16_t(lift + (i % 100) * (i / 100 % 12) * 2);
-            GuardedPage got(0x77), want(0x77);
-            DrawWide(&got.page);
-            ReferenceDrawWide(Newest(), &want.At(0, 0));
-            ASSERT_TRUE(got.GuardsIntact());
-            ASSERT_TRUE(std::equal(got.memory.begin(), got.memory.end(), want.memory.begin())) << "lift " << lift << " form " << form;
+            ASSERT_NO_FATAL_FAILURE(Compare()) << "lift " << lift << " form " << form;
         }
     }
     WaterDrawAvx2 = avx2;
@@ -192,9 +190,11 @@ TEST_F(Water, DropSpreadsAsSymmetricRingAndDecays)
     EXPECT_TRUE(p.GuardsIntact());
 }
 
-TEST_F(Water, ClearCommandFlattensTheSurfaceOnTheNextFrame)
+// A drop or a clear asked for by the window thread comes with a frame.
+TEST_F(Water, DropAndClearCommandsActOnTheNextFrame)
 {
-    DrawDrop(30, 40, 600);
+    HandleWaterMessage(nullptr, WM_KEYDOWN, '2', 0);
+    EXPECT_EQ(SumAbs(), 0);
     GuardedPage p;
     Step(&p.page);
     Step(&p.page);
@@ -206,36 +206,21 @@ TEST_F(Water, ClearCommandFlattensTheSurfaceOnTheNextFrame)
     EXPECT_EQ(q.At(100, 100), 15u + 50u);
 }
 
+// Keys and menu commands toggle the same switches. (Each key reaching the
+// module through the window: WindowSdlTest.)
 TEST_F(Water, SwitchesToggleByCommandAndKey)
 {
     HandleWaterMessage(nullptr, WM_COMMAND, IDM_WATER_STIR, 0);
-    HandleWaterMessage(nullptr, WM_KEYDOWN, '1', 0);
-    HandleWaterMessage(nullptr, WM_KEYDOWN, '6', 0);
     EXPECT_EQ(RotateEffect.load(), 1);
-    EXPECT_EQ(DrawPic.load(), 1);
-    EXPECT_EQ(bWaterFireEffect.load(), 1);
     HandleWaterMessage(nullptr, WM_KEYDOWN, '4', 0);
     EXPECT_EQ(RotateEffect.load(), 0);
     // A countdown value of the sequencer toggles off, not to another count.
     DrawPic = 15;
     HandleWaterMessage(nullptr, WM_COMMAND, IDM_WATER_BITMAP, 0);
     EXPECT_EQ(DrawPic.load(), 0);
-    const int symbol = DrawSymbol;
-    HandleWaterMessage(nullptr, WM_KEYDOWN, '7', 0);
-    EXPECT_EQ(DrawSymbol.load(), 1 - symbol);
     // Messages that are not the water's change nothing.
     HandleWaterMessage(nullptr, WM_PAINT, IDM_WATER_STIR, 0);
     EXPECT_EQ(RotateEffect.load(), 0);
-}
-
-TEST_F(Water, DropCommandAddsOneDropOnTheNextFrame)
-{
-    HandleWaterMessage(nullptr, WM_KEYDOWN, '2', 0);
-    EXPECT_EQ(SumAbs(), 0);
-    GuardedPage p;
-    Step(&p.page);
-    Step(&p.page);
-    EXPECT_GT(SumAbs(), 0);
 }
 
 TEST_F(Water, StirrerOffTheGridPressesNothingButKeepsMoving)
@@ -304,31 +289,14 @@ TEST_F(Water, MessagesFromTheWindowThreadWhileDrawing)
     EXPECT_TRUE(p.GuardsIntact());
 }
 
-TEST(WaterMemory, FreeIsSafeUnallocatedAndTwiceAndDrawingThenDoesNothing)
+// Free, unallocated drawing and a 16-bit page: LifecycleTest.
+TEST_F(Water, PagesOfOtherSizesAndNoPageAreSkipped)
 {
-    FreeWaterMemory();
-    FreeWaterMemory();
     GuardedPage p(7);
-    DoWaterEffect(nullptr, nullptr, 1, &p.page);
-    DrawDrop(50, 50, 100);
-    EXPECT_EQ(p.CountNot(7), 0);
-    ASSERT_EQ(AllocateWaterMemory(), 1);
-    EXPECT_EQ(FreeWaterMemory(), 1);
-    EXPECT_EQ(FreeWaterMemory(), 1);
-}
-
-TEST(WaterMemory, DrawingSkipsPagesOfOtherDepthsOrSizes)
-{
-    ASSERT_EQ(AllocateWaterMemory(), 1);
-    GuardedPage p(7);
-    p.page.BPP = 16;
-    DoWaterEffect(nullptr, nullptr, 1, &p.page);
-    p.page.BPP = 32;
     p.page.Height = 100;
-    DoWaterEffect(nullptr, nullptr, 1, &p.page);
+    Step(&p.page);
+    Step(nullptr);
     EXPECT_EQ(p.CountNot(7), 0);
-    DoWaterEffect(nullptr, nullptr, 1, nullptr);
-    FreeWaterMemory();
 }
 
 } // namespace
