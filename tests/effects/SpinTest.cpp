@@ -78,14 +78,6 @@ TEST_F(SpinFixture, BouncesAtTwoHundredOnBothAxes)
     EXPECT_EQ(Spirals[0].dx, 1);
 }
 
-// Zoom 1 without a turn maps the page onto itself.
-TEST_F(SpinFixture, FeedbackOffsetsAreZeroWithoutZoomOrTurn)
-{
-    ComputeSpinOffsets();
-    EXPECT_EQ(MoveOfs1, 0);
-    EXPECT_EQ(MoveOfs2, 0);
-}
-
 // The turn wraps at a whole turn either way, and a size is kept drawable.
 // (Each key reaching the module through the window: WindowSdlTest.)
 TEST_F(SpinFixture, KeysWrapTheTurnAndKeepTheSizeDrawable)
@@ -100,22 +92,21 @@ TEST_F(SpinFixture, KeysWrapTheTurnAndKeepTheSizeDrawable)
     EXPECT_EQ(Spirals[3].Shrink, 255);
 }
 
-TEST_F(SpinFixture, KeysWaitForTheRenderThread)
+// The window thread only queues a key; the next frame applies the queue, in
+// order, and a flood is cut rather than overrun.
+TEST_F(SpinFixture, KeysWaitForTheRenderThreadAndArriveInOrder)
 {
     FeedBackAngle = 10;
     HandleSpinMessage(nullptr, WM_KEYDOWN, VK_ADD, 0);
     EXPECT_EQ(FeedBackAngle, 10);
-    DoSpinEffect(nullptr, nullptr, 1.0f, &page);   // applies the queued key first
+    DoSpinEffect(nullptr, nullptr, 1.0f, &page);
     EXPECT_EQ(FeedBackAngle, 11);
-    for (int i = 0; i < 500; i++)                  // a flood is cut, not overrun
+    for (int i = 0; i < 500; i++)
         HandleSpinMessage(nullptr, WM_KEYDOWN, VK_ADD, 0);
     ApplySpinMessages();
     EXPECT_GT(FeedBackAngle, 11);
     EXPECT_LT(FeedBackAngle, 11 + 500);
-}
 
-TEST_F(SpinFixture, KeysFromTheWindowThreadArriveInOrderWhileDrawing)
-{
     FeedBackAngle = 0;
     std::thread window([] {
         for (int i = 0; i < 40; i++) {
@@ -130,8 +121,13 @@ TEST_F(SpinFixture, KeysFromTheWindowThreadArriveInOrderWhileDrawing)
     EXPECT_EQ(FeedBackAngle, 40);
 }
 
+// Zoom 1 without a turn maps the page onto itself; the wandering zoom and
+// turn stay in range.
 TEST_F(SpinFixture, WanderingZoomAndTurnStayInRange)
 {
+    ComputeSpinOffsets();
+    EXPECT_EQ(MoveOfs1, 0);
+    EXPECT_EQ(MoveOfs2, 0);
     DoSpinRandom = 1;
     for (int f = 0; f < 3000; f++) {
         DoSpinEffect(nullptr, nullptr, 1.0f, nullptr);
