@@ -80,7 +80,7 @@ TEST_F(Render3DTest, StartLightLevels)
     }
 }
 
-TEST_F(Render3DTest, BackFacesAndFacesAtTheCameraPlaneAreNotDrawn)
+TEST_F(Render3DTest, BackFacesFacesAtTheCameraPlaneAndTypeHundredAreNotDrawn)
 {
     for (int32_t type : {0, 1, 3, 6, 14, 27, 100, 15}) {
         Triangle(type, 1, true);
@@ -95,10 +95,7 @@ TEST_F(Render3DTest, BackFacesAndFacesAtTheCameraPlaneAreNotDrawn)
             EXPECT_EQ(At(160, 114), kPaper) << type << " z " << z;
         }
     }
-}
-
-TEST_F(Render3DTest, TypeHundredStartsTheWireFrameChange)
-{
+    // A front face of type 100 draws nothing either but starts the wire-frame change.
     Triangle(100);
     Draw3D(&obj, &page);
     EXPECT_EQ(At(160, 114), kPaper);
