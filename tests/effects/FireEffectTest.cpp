@@ -171,22 +171,21 @@ TEST_F(Fire, MouseFreesTheFirstLeaderAndFlamesCoolAwayWithoutTheSwarms)
 
 TEST_F(Fire, SixteenBitPageGetsThePaletteInFiveSixFive)
 {
-    std::vector<uint16_t> pixels(400 * 308, 0x1234);
-    defZENTRIXPAGE page{};
-    page.pPageData = pixels.data();
-    page.Width = 400;
-    page.Height = 308;
-    page.BPP = 16;
+    GuardedPage g(0x12341234);
+    g.page.BPP = 16;
+    const uint16_t *pixels = reinterpret_cast<const uint16_t *>(&g.At(0, 0));
     std::memset(VPage, 0, kFireFieldValues * 2);
     CurrentPoints = 1;
     V(10, 0) = 255;   // row 0 is outside the cooling pass
     V(11, 0) = 64;
     V(12, 0) = 150;
-    DoFireEffect(nullptr, nullptr, 0, &page);
+    DoFireEffect(nullptr, nullptr, 0, &g.page);
     EXPECT_EQ(pixels[10], 0xFFFF);
     EXPECT_EQ(pixels[11], 0xF800);
     EXPECT_EQ(pixels[12], 0xFFE0 | (88 >> 3));   // 0xFFFF58
     EXPECT_EQ(pixels[200 * 400], 0);
+    EXPECT_EQ(g.At(200, 200), 0x12341234u);   // past the 16-bit page's end
+    EXPECT_TRUE(g.GuardsIntact());
 }
 
 } // namespace
