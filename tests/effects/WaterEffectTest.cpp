@@ -30,10 +30,11 @@ protected:
 
     static int16_t *Newest() { return CT ? WaterPage2 : WaterPage1; }
     static void Step(defZENTRIXPAGE *page) { DoWaterEffect(nullptr, nullptr, 1, page); }
+    // The surface's disturbance in both tables (a drop goes into the older one).
     static long SumAbs()
     {
         long s = 0;
-        for (int i = 0; i < WaterGridCells; ++i) s += std::abs(int(Newest()[i]));
+        for (int i = 0; i < WaterGridCells; ++i) s += std::abs(int(WaterPage1[i])) + std::abs(int(WaterPage2[i]));
         return s;
     }
 };
@@ -271,7 +272,6 @@ TEST_F(Water, DropsOutsideTheGridAreIgnored)
     DrawDrop(50, 153, 500);
     DrawDrop(-1000, 1000000, 500);
     EXPECT_EQ(SumAbs(), 0);
-    for (int i = 0; i < WaterGridCells; ++i) ASSERT_EQ(WaterPage2[i], 0);
 }
 
 TEST_F(Water, MessagesFromTheWindowThreadWhileDrawing)
