@@ -270,8 +270,8 @@ TEST(Spans, SimdAndScalarLoopsAgree) {
         TestPage a(64, 8, 32), b(64, 8, 32), c(64, 8, 32), src(64, 8, 32);
         FillRandom(src, rng);
         FillRandom(a, rng);
-        std::memcpy(b.page.pPageData, a.page.pPageData, a.Count() * 4);
-        std::memcpy(c.page.pPageData, a.page.pPageData, a.Count() * 4);
+        CopyPixels(b, a);
+        CopyPixels(c, a);
         const int x1 = Rand(rng, -20, 80), x2 = Rand(rng, -20, 80), y = Rand(rng, 0, 7);
         const int32_t u1 = Rand(rng, 0, 31 << 16), v1 = Rand(rng, 0, 6 << 16), u2r = Rand(rng, 0, 31 << 16),
                       v2r = Rand(rng, 0, 7 << 16);  // rows 0-7: inside the page when it is its own texture

@@ -79,7 +79,7 @@ TEST(Triangles, TransAndDimmedLevels) {
     auto tex = RandomTexture32(rng, 16, 16);
     TestPage a(32, 32, 32), b(32, 32, 32);
     FillRandom(a, rng);
-    std::memcpy(b.page.pPageData, a.page.pPageData, a.Count() * 4);
+    CopyPixels(b, a);
     auto before = Snapshot(a);
     TextureTriTrans(1, 1, 0, 0, 30, 4, 15, 0, 5, 29, 0, 15, tex.data(), 16, 0, &a.page);
     EXPECT_EQ(CountChanged(a, before), 0);
