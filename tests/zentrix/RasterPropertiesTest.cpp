@@ -153,13 +153,8 @@ void Prepare(Canvas &s, Canvas &b, int ox, int oy, std::mt19937 &rng) {
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const size_t si = size_t(y) * kW + x, bi = size_t(y + oy) * b.page.page.Width + x + ox;
-            if (s.page.page.BPP == 32) {
-                b.page.P32(x + ox, y + oy) = s.page.P32(x, y);
-                b.src.P32(x + ox, y + oy) = s.src.P32(x, y);
-            } else {
-                b.page.P16(x + ox, y + oy) = s.page.P16(x, y);
-                b.src.P16(x + ox, y + oy) = s.src.P16(x, y);
-            }
+            b.page.Set(x + ox, y + oy, s.page.At(x, y));
+            b.src.Set(x + ox, y + oy, s.src.At(x, y));
             b.depth[bi] = s.depth[si];
         }
 }
