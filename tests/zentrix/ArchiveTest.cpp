@@ -9,8 +9,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -176,20 +174,6 @@ Bytes ArchiveOf(const std::vector<Member> &members, int64_t count = -1)
     return b;
 }
 
-std::string Folder(const std::string &name)
-{
-    const std::string dir = ScratchDir() + "/" + name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-Bytes ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 struct Seen {
     std::vector<std::string> names;
     std::vector<uint32_t> sizes;
@@ -206,7 +190,7 @@ int32_t Record(int32_t index, const char *name, uint32_t size, uint32_t, uint32_
 
 TEST(Archive, PacksMatchingFilesAndReadsThemBack)
 {
-    const std::string dir = Folder("pack");
+    const std::string dir = FreshDir("pack");
     const std::vector<Member> files = {{"a.txt", Text()}, {"b.bin", Random(4097, 4)}, {"c.TXT", {}},
                                        {"d.txt", Bytes(4096, 9)}};
     for (const Member &m : files)
@@ -234,7 +218,7 @@ TEST(Archive, PacksMatchingFilesAndReadsThemBack)
     EXPECT_EQ(FindArchiveFileByName("A.TXT", &a), FindArchiveFileByName("a.txt", &a));
     const std::string outPath = dir + "/out.bin";
     ASSERT_EQ(ReadArchiveFileToDiskByIndex(FindArchiveFileByName("a.txt", &a), &a, outPath.c_str()), 1u);
-    EXPECT_EQ(ReadFile(outPath), Text());
+    EXPECT_EQ(ReadScratchFile(outPath), Text());
     CloseArchive(&a);
     EXPECT_EQ(a.FileCount, 0);
     EXPECT_EQ(a.pFiles, nullptr);
@@ -243,6 +227,7 @@ TEST(Archive, PacksMatchingFilesAndReadsThemBack)
     gSeen = {};
     EXPECT_EQ(EnumFiles(archive.c_str(), Record), 3u);
     EXPECT_EQ(gSeen.names, (std::vector<std::string>{"a.txt", "c.TXT", "d.txt"}));
+    EXPECT_EQ(gSeen.sizes, (std::vector<uint32_t>{uint32_t(Text().size()), 0, 4096}));
     EXPECT_EQ(EnumFiles(outPath.c_str(), Record), 0u); // not an archive
 }
 

@@ -100,18 +100,17 @@ TEST(Blits, MaskPutTrans32Levels)
 
 TEST(Blits, AddPut32SaturatesInBothFormats)
 {
+    // Page, sprite and sum per pixel: red saturated, each field added, nothing added.
+    const uint16_t page[3] = {0xF800, 0x0821, 0xFFFF}, sprite[3] = {0xF800, 0x0821, 0}, sum[3] = {0xF800, 0x1042, 0xFFFF};
     TestPage q(3, 1, 16);
     TestSprite s16(3, 1, 16);
-    q.P16(0, 0) = 0xF800;
-    s16.P16(0, 0) = 0xF800;
-    q.P16(1, 0) = 0x0821;
-    s16.P16(1, 0) = 0x0821;
-    q.P16(2, 0) = 0xFFFF;
-    s16.P16(2, 0) = 0;
+    for (int x = 0; x < 3; x++) {
+        q.P16(x, 0) = page[x];
+        s16.P16(x, 0) = sprite[x];
+    }
     AddPut32(&q.page, 0, 0, 3, 1, &s16.sprite, 0, 0);
-    EXPECT_EQ(q.P16(0, 0), 0xF800);
-    EXPECT_EQ(q.P16(1, 0), 0x1042);
-    EXPECT_EQ(q.P16(2, 0), 0xFFFF);
+    for (int x = 0; x < 3; x++)
+        EXPECT_EQ(q.P16(x, 0), sum[x]) << x;
 
     TestPage p(5, 1, 32);
     TestSprite s(5, 1, 32);

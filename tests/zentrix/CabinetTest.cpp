@@ -94,14 +94,6 @@ Bytes Random(size_t n, unsigned seed)
     return b;
 }
 
-std::string Fresh(const std::string &name)
-{
-    const std::string dir = ScratchDir() + "/" + name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
 std::string Run(const std::string &command)
 {
     std::string out;
@@ -131,15 +123,23 @@ Tree TreeOf(const std::string &dir)
     return t;
 }
 
-Bytes ReadScratchFile(const std::string &path)
+// The parts of the five-cabinet set given, copied into a fresh folder.
+std::string CabinetSet(const std::string &name, std::initializer_list<int> parts)
 {
-    Bytes b;
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;)
-            b.push_back(uint8_t(c));
-        std::fclose(f);
+    const std::string set = FreshDir(name);
+    for (int i : parts) {
+        const std::string n = "cabd_multi_basic_pt" + std::to_string(i) + ".cab";
+        fs::copy_file(std::string(ZENTRIX_TEST_CABINETS) + "/" + n, set + "/" + n);
     }
-    return b;
+    return set;
+}
+
+std::vector<std::string> NamesIn(const std::string &dir)
+{
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    return names;
 }
 
 std::string ErrorText()
@@ -153,7 +153,7 @@ std::string ErrorText()
 // Cabinets built here: by hand (stored) and by gcab (MSZIP).
 std::string HandMadeCabinet()
 {
-    const std::string dir = Fresh("gcab-src");
+    const std::string dir = FreshDir("gcab-src");
     WriteScratch("gcab-src/notes.txt", Bytes(5000, 'x'));
     WriteScratch("gcab-src/noise.bin", Random(70000, 5));
     const std::string inner = ScratchDir() + "/inner.cab";
@@ -167,9 +167,7 @@ std::string HandMadeCabinet()
         {"inner.cab", ReadScratchFile(inner)},
         {"empty", {}},
     };
-    const std::string path = ScratchDir() + "/hand.cab";
-    WriteScratch("hand.cab", StoredCabinet(files));
-    return path;
+    return WriteScratch("hand.cab", StoredCabinet(files));
 }
 
 class CabinetLikeCabextract : public testing::TestWithParam<const char *> {};
@@ -183,16 +181,11 @@ TEST_P(CabinetLikeCabextract, SameFilesSizesContentsAndDates)
         HandMadeCabinet();
         cab = ScratchDir() + "/inner.cab";
     } else if (cab.rfind("cabd_multi", 0) == 0) {
-        const std::string set = Fresh("set");
-        for (int i = 1; i <= 5; i++) {
-            const std::string n = "cabd_multi_basic_pt" + std::to_string(i) + ".cab";
-            fs::copy_file(std::string(ZENTRIX_TEST_CABINETS) + "/" + n, set + "/" + n);
-        }
-        cab = set + "/" + cab;
+        cab = CabinetSet("set", {1, 2, 3, 4, 5}) + "/" + cab;
     } else {
         cab = std::string(ZENTRIX_TEST_CABINETS) + "/" + cab;
     }
-    const std::string ours = Fresh("ours"), theirs = Fresh("theirs");
+    const std::string ours = FreshDir("ours"), theirs = FreshDir("theirs");
     ASSERT_EQ(DecompressCAB(cab.c_str(), ours.c_str()), 1u) << ErrorText();
     // Names in 8-bit code pages are taken as ISO-8859-1 and written in UTF-8.
     ASSERT_EQ(std::system(("LC_ALL=C.UTF-8 cabextract -q -e ISO-8859-1 -d '" + theirs + "' '" + cab + "' >/dev/null 2>&1").c_str()), 0)
@@ -215,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Cabinets, CabinetLikeCabextract,
 
 TEST(Cabinet, ErrorTexts)
 {
-    const std::string out = Fresh("errors");
+    const std::string out = FreshDir("errors");
     const std::string missing = ScratchDir() + "/missing.cab";
     EXPECT_EQ(DecompressCAB(missing.c_str(), out.c_str()), 0u);
     EXPECT_EQ(ErrorText(), "Unable to open '" + missing + "' for input\n");
@@ -227,11 +220,12 @@ TEST(Cabinet, ErrorTexts)
 TEST(Cabinet, AttributesAndHostileNames)
 {
     CabEntry readOnly{"locked.txt", Bytes(5, 'r'), 0x01 | 0x02 | 0x04};
-    WriteScratch("hostile.cab", StoredCabinet({readOnly, {"../escape.txt", {1}}, {"/abs.txt", {2}},
-                                               {"C:\\drive.txt", {3}}, {"..\\..\\up\\x.txt", {4}},
-                                               {"both\\seps/x.txt", {5}}}));
-    const std::string out = Fresh("hostile/target");
-    ASSERT_EQ(DecompressCAB((ScratchDir() + "/hostile.cab").c_str(), out.c_str()), 1u) << ErrorText();
+    const std::string cab =
+        WriteScratch("hostile.cab", StoredCabinet({readOnly, {"../escape.txt", {1}}, {"/abs.txt", {2}},
+                                                   {"C:\\drive.txt", {3}}, {"..\\..\\up\\x.txt", {4}},
+                                                   {"both\\seps/x.txt", {5}}}));
+    const std::string out = FreshDir("hostile/target");
+    ASSERT_EQ(DecompressCAB(cab.c_str(), out.c_str()), 1u) << ErrorText();
     for (const char *name : {"escape.txt", "abs.txt", "drive.txt", "up/x.txt", "both/seps/x.txt"})
         EXPECT_TRUE(fs::exists(out + "/" + name)) << name;
     EXPECT_FALSE(fs::exists(ScratchDir() + "/hostile/escape.txt"));
@@ -241,36 +235,25 @@ TEST(Cabinet, AttributesAndHostileNames)
     EXPECT_EQ(st.st_mode & 0222, 0u);
     EXPECT_NE(stat((out + "/escape.txt").c_str(), &st) == 0 ? st.st_mode & 0200 : 0, 0u);
     // Extracting again over the read-only file replaces it.
-    EXPECT_EQ(DecompressCAB((ScratchDir() + "/hostile.cab").c_str(), out.c_str()), 1u) << ErrorText();
+    EXPECT_EQ(DecompressCAB(cab.c_str(), out.c_str()), 1u) << ErrorText();
 }
 
 TEST(Cabinet, FailingHalfWayKeepsOnlyWholeFiles)
 {
     Bytes cab = StoredCabinet({{"first.txt", Bytes(1000, 'a')}, {"second.bin", Random(60000, 2)}});
     cab.resize(cab.size() - 20000); // inside the second file's last block
-    WriteScratch("cut.cab", cab);
-    const std::string out = Fresh("cut");
-    EXPECT_EQ(DecompressCAB((ScratchDir() + "/cut.cab").c_str(), out.c_str()), 0u);
+    const std::string out = FreshDir("cut");
+    EXPECT_EQ(DecompressCAB(WriteScratch("cut.cab", cab).c_str(), out.c_str()), 0u);
     EXPECT_EQ(ErrorText(), "Corrupt cabinet");
-    std::vector<std::string> left;
-    for (const auto &e : fs::directory_iterator(out))
-        left.push_back(e.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"first.txt"});
+    EXPECT_EQ(NamesIn(out), std::vector<std::string>{"first.txt"});
 
     // The first cabinets of a set without the fourth: what lies wholly in
     // the first three comes out, the rest fails clearly.
-    const std::string set = Fresh("partset");
-    for (int i : {1, 2, 3, 5}) {
-        const std::string n = "cabd_multi_basic_pt" + std::to_string(i) + ".cab";
-        fs::copy_file(std::string(ZENTRIX_TEST_CABINETS) + "/" + n, set + "/" + n);
-    }
-    const std::string setOut = Fresh("partset-out");
+    const std::string set = CabinetSet("partset", {1, 2, 3, 5});
+    const std::string setOut = FreshDir("partset-out");
     EXPECT_EQ(DecompressCAB((set + "/cabd_multi_basic_pt1.cab").c_str(), setOut.c_str()), 0u);
     EXPECT_EQ(ErrorText(), "Cabinet not found");
-    left.clear();
-    for (const auto &e : fs::directory_iterator(setOut))
-        left.push_back(e.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"test2.txt"});
+    EXPECT_EQ(NamesIn(setOut), std::vector<std::string>{"test2.txt"});
 }
 
 } // namespace

@@ -67,6 +67,7 @@ TEST(Tints, DimAndBrightenSaturatePerChannel)
 #if ZENTRIX_HAVE_SSE2
 TEST(Tints, VectorPathsMatchPortableLoops)
 {
+    using Run = void (*)(uint32_t *, size_t, uint32_t);
     std::mt19937 rng(12345);
     for (size_t n : {0u, 1u, 3u, 4u, 5u, 17u, 1000u}) {
         std::vector<uint32_t> base(n), other(n);
@@ -74,28 +75,23 @@ TEST(Tints, VectorPathsMatchPortableLoops)
             base[i] = rng();
             other[i] = rng();
         }
-        for (uint32_t amount : {0u, 0x010203u, 0x00FF00FFu, 0xFFFFFFFFu, 0x80808080u, uint32_t(rng())}) {
+        // The portable and the vector loop over the pixels from `from` on.
+        auto same = [&](Run portable, Run vector, size_t from, uint32_t amount) {
             auto a = base, b = base;
-            zentrix::SubConstScalar(a.data(), n, amount);
-            zentrix::SubConstSse2(b.data(), n, amount);
-            ASSERT_EQ(a, b);
-            a = base;
-            b = base;
-            zentrix::AddConstScalar(a.data(), n, amount);
-            zentrix::AddConstSse2(b.data(), n, amount);
-            ASSERT_EQ(a, b);
+            portable(a.data() + from, n - from, amount);
+            vector(b.data() + from, n - from, amount);
+            ASSERT_EQ(a, b) << n << " pixels from " << from << ", amount " << amount;
+        };
+        for (uint32_t amount : {0u, 0x010203u, 0x00FF00FFu, 0xFFFFFFFFu, 0x80808080u, uint32_t(rng())}) {
+            same(zentrix::SubConstScalar, zentrix::SubConstSse2, 0, amount);
+            same(zentrix::AddConstScalar, zentrix::AddConstSse2, 0, amount);
 #if ZENTRIX_HAVE_AVX2_PATH
-            if (zentrix::CpuHasAvx2()) { // every head length: start at each of the first 8 pixels
-                for (size_t from = 0; from < std::min<size_t>(n, 8); from++) {
-                    auto c = base, d = base;
-                    zentrix::AddConstScalar(c.data() + from, n - from, amount);
-                    zentrix::AddConstAvx2(d.data() + from, n - from, amount);
-                    ASSERT_EQ(c, d);
-                    c = d = base;
-                    zentrix::SubConstScalar(c.data() + from, n - from, amount);
-                    zentrix::SubConstAvx2(d.data() + from, n - from, amount);
-                    ASSERT_EQ(c, d);
-                }
+            // Every head length: start at each of the first 8 pixels.
+            for (size_t from = 0; zentrix::CpuHasAvx2() && from < std::min<size_t>(n, 8); from++) {
+                same(zentrix::AddConstScalar, zentrix::AddConstAvx2, from, amount);
+                same(zentrix::SubConstScalar, zentrix::SubConstAvx2, from, amount);
+                same([](uint32_t *p, size_t k, uint32_t c) { std::fill(p, p + k, c); }, zentrix::FillU32Avx2, from,
+                     amount);
             }
 #endif
         }
@@ -104,20 +100,13 @@ TEST(Tints, VectorPathsMatchPortableLoops)
         zentrix::AddRowSse2(b.data(), other.data(), n);
         ASSERT_EQ(a, b);
 #if ZENTRIX_HAVE_AVX2_PATH
-        if (zentrix::CpuHasAvx2()) {
-            for (size_t from = 0; from < std::min<size_t>(n, 8); from++) { // every head length
-                // the source one pixel further on: aligned differently from the destination
-                const size_t len = n - std::max<size_t>(from, 1);
-                auto c = base, d = base;
-                zentrix::AddRowScalar(c.data() + from, other.data() + 1, len);
-                zentrix::AddRowAvx2(d.data() + from, other.data() + 1, len);
-                ASSERT_EQ(c, d);
-                d = base;
-                zentrix::FillU32Avx2(d.data() + from, n - from, 0x12345678u);
-                c = base;
-                std::fill(c.begin() + from, c.end(), 0x12345678u);
-                ASSERT_EQ(c, d);
-            }
+        for (size_t from = 0; zentrix::CpuHasAvx2() && from < std::min<size_t>(n, 8); from++) {
+            // The source one pixel further on: aligned differently from the destination.
+            const size_t len = n - std::max<size_t>(from, 1);
+            a = b = base;
+            zentrix::AddRowScalar(a.data() + from, other.data() + 1, len);
+            zentrix::AddRowAvx2(b.data() + from, other.data() + 1, len);
+            ASSERT_EQ(a, b);
         }
 #endif
     }

@@ -6,77 +6,70 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include <sys/stat.h>
 
-namespace {
-
-std::string Path(const std::string &name)
-{
-    return ScratchDir() + "/" + name;
-}
-
-} // namespace
-
 TEST(RawLoaders, ConvertTwentyFourBitPixels)
 {
-    WriteScratch("two.raw", {0xFF, 0x80, 0x08, 0x00, 0x00, 0xFF});
+    const std::string two = WriteScratch("two.raw", {0xFF, 0x80, 0x08, 0x00, 0x00, 0xFF});
     uint16_t p16[2] = {};
-    LoadRaw24(Path("two.raw").c_str(), 2, 1, p16);
+    LoadRaw24(two.c_str(), 2, 1, p16);
     EXPECT_EQ(p16[0], 0xFC01);
     EXPECT_EQ(p16[1], 0x001F);
     uint32_t p32[2] = {};
-    LoadRaw32(Path("two.raw").c_str(), 2, 1, p32);
+    LoadRaw32(two.c_str(), 2, 1, p32);
     EXPECT_EQ(p32[0], 0xFF8008u);
     EXPECT_EQ(p32[1], 0x0000FFu);
     uint8_t p24[6] = {};
-    LoadRaw24_24(Path("two.raw").c_str(), 2, 1, p24);
+    LoadRaw24_24(two.c_str(), 2, 1, p24);
     EXPECT_EQ(p24[0], 0xFF);
     EXPECT_EQ(p24[5], 0xFF);
     uint8_t p8[6] = {};
-    LoadRaw(Path("two.raw").c_str(), 3, 2, p8);
+    LoadRaw(two.c_str(), 3, 2, p8);
     EXPECT_EQ(p8[1], 0x80);
     EXPECT_EQ(p8[4], 0x00);
 }
 
 TEST(RawLoaders, ShortAndMissingFilesKeepTheRestOfTheDestination)
 {
-    WriteScratch("short.raw", {1, 2, 3, 4, 5}); // one whole pixel and two bytes
+    const std::string shortRaw = WriteScratch("short.raw", {1, 2, 3, 4, 5}); // one whole pixel and two bytes
     uint32_t p32[3] = {7, 7, 7};
-    LoadRaw32(Path("short.raw").c_str(), 3, 1, p32);
+    LoadRaw32(shortRaw.c_str(), 3, 1, p32);
     EXPECT_EQ(p32[0], 0x010203u);
     EXPECT_EQ(p32[1], 7u);
     EXPECT_EQ(p32[2], 7u);
     uint16_t p16[2] = {9, 9};
-    LoadRaw24(Path("short.raw").c_str(), 2, 1, p16);
+    LoadRaw24(shortRaw.c_str(), 2, 1, p16);
     EXPECT_EQ(p16[1], 9);
     uint8_t p8[8] = {9, 9, 9, 9, 9, 9, 9, 9};
-    LoadRaw(Path("short.raw").c_str(), 8, 1, p8);
+    LoadRaw(shortRaw.c_str(), 8, 1, p8);
     EXPECT_EQ(p8[4], 5);
     EXPECT_EQ(p8[5], 9);
 
-    WriteScratch("empty.raw", {});
-    LoadRaw32(Path("empty.raw").c_str(), 3, 1, p32);
+    LoadRaw32(WriteScratch("empty.raw", {}).c_str(), 3, 1, p32);
     EXPECT_EQ(p32[0], 0x010203u);
+    const std::string missing = ScratchDir() + "/missing.raw";
     uint8_t untouched[4] = {1, 2, 3, 4};
-    LoadRaw(Path("missing.raw").c_str(), 4, 1, untouched);
-    LoadRaw24_24(Path("missing.raw").c_str(), 1, 1, untouched);
+    LoadRaw(missing.c_str(), 4, 1, untouched);
+    LoadRaw24_24(missing.c_str(), 1, 1, untouched);
     EXPECT_EQ(untouched[3], 4);
-    LoadRaw32(Path("missing.raw").c_str(), 1, 1, p32);
+    LoadRaw32(missing.c_str(), 1, 1, p32);
     EXPECT_EQ(p32[0], 0x010203u);
 
     // A longer file fills exactly the size asked for.
-    WriteScratch("long.raw", std::vector<uint8_t>(100, 0xEE));
+    const std::string longRaw = WriteScratch("long.raw", std::vector<uint8_t>(100, 0xEE));
     uint8_t fence[4] = {0, 0, 0, 0x55};
-    LoadRaw(Path("long.raw").c_str(), 3, 1, fence);
+    LoadRaw(longRaw.c_str(), 3, 1, fence);
     EXPECT_EQ(fence[2], 0xEE);
     EXPECT_EQ(fence[3], 0x55);
     // Absurd sizes and null destinations do nothing.
-    LoadRaw32(Path("long.raw").c_str(), 0xFFFFFFFFu, 0xFFFFFFFFu, p32);
-    LoadRaw(Path("long.raw").c_str(), 4, 1, nullptr);
+    LoadRaw32(longRaw.c_str(), 0xFFFFFFFFu, 0xFFFFFFFFu, p32);
+    LoadRaw(longRaw.c_str(), 4, 1, nullptr);
     p16[0] = 0x4321;
-    LoadRaw24(Path("long.raw").c_str(), 0, 5, p16);
+    LoadRaw24(longRaw.c_str(), 0, 5, p16);
     EXPECT_EQ(p16[0], 0x4321);
 }
 
@@ -86,11 +79,9 @@ TEST(PcxLoader, DecodesRunsAcrossRowsAndSkipsPadding)
     // stop at row ends in one file and straddle them in the other.
     const std::vector<uint8_t> atEnds = {0xC3, 5, 6, 0xC2, 6, 7, 0xC1, 0xC1};
     const std::vector<uint8_t> across = {0xC3, 5, 0xC3, 6, 7, 0xC1, 0xC1};
-    WriteScratch("ends.pcx", MakePcx(10, 20, 12, 21, 4, atEnds));
-    WriteScratch("across.pcx", MakePcx(10, 20, 12, 21, 4, across));
     uint32_t a[6] = {}, b[6] = {};
-    ASSERT_EQ(LoadPCX24(Path("ends.pcx").c_str(), a, 6), 1u);
-    ASSERT_EQ(LoadPCX24(Path("across.pcx").c_str(), b, 6), 1u);
+    ASSERT_EQ(LoadPCX24(WriteScratch("ends.pcx", MakePcx(10, 20, 12, 21, 4, atEnds)).c_str(), a, 6), 1u);
+    ASSERT_EQ(LoadPCX24(WriteScratch("across.pcx", MakePcx(10, 20, 12, 21, 4, across)).c_str(), b, 6), 1u);
     const uint32_t want[6] = {PcxTestColour(5), PcxTestColour(5), PcxTestColour(5),
                               PcxTestColour(6), PcxTestColour(6), PcxTestColour(7)};
     for (int i = 0; i < 6; i++) {
@@ -108,9 +99,8 @@ TEST(PcxLoader, PaddedRowsOf319Pixels)
             stream.push_back(0xC1);
             stream.push_back(v);
         }
-    WriteScratch("w319.pcx", MakePcx(0, 0, 318, 1, 320, stream));
     std::vector<uint32_t> px(319 * 2 + 1, 0xDEADBEEF);
-    ASSERT_EQ(LoadPCX24(Path("w319.pcx").c_str(), px.data(), 319 * 2), 1u);
+    ASSERT_EQ(LoadPCX24(WriteScratch("w319.pcx", MakePcx(0, 0, 318, 1, 320, stream)).c_str(), px.data(), 319 * 2), 1u);
     EXPECT_EQ(px[318], PcxTestColour(318 % 40));
     EXPECT_EQ(px[319], PcxTestColour(50));
     EXPECT_EQ(px[319 * 2 - 1], PcxTestColour(uint8_t(50 + 318 % 40)));
@@ -139,37 +129,33 @@ TEST(PcxLoader, RefusesWhatItCannotDecodeSafely)
         {"too big", MakePcx(-32768, -32768, 32767, 32767, 32767, ok)},
     };
     for (const Case &c : cases) {
-        WriteScratch("bad.pcx", c.file);
         uint32_t dest[16];
-        for (uint32_t &d : dest)
-            d = 0x5A5A5A5A;
-        EXPECT_EQ(LoadPCX24(Path("bad.pcx").c_str(), dest, 16), 0u) << c.name;
+        std::fill(std::begin(dest), std::end(dest), 0x5A5A5A5Au);
+        EXPECT_EQ(LoadPCX24(WriteScratch("bad.pcx", c.file).c_str(), dest, 16), 0u) << c.name;
         for (uint32_t d : dest)
             ASSERT_EQ(d, 0x5A5A5A5Au) << c.name;
     }
     // Larger than the caller's buffer: refused, nothing written.
-    WriteScratch("four.pcx", MakePcx(0, 0, 1, 1, 2, ok));
+    const std::string four = WriteScratch("four.pcx", MakePcx(0, 0, 1, 1, 2, ok));
     uint32_t three[4] = {1, 1, 1, 1};
-    EXPECT_EQ(LoadPCX24(Path("four.pcx").c_str(), three, 3), 0u);
+    EXPECT_EQ(LoadPCX24(four.c_str(), three, 3), 0u);
     EXPECT_EQ(three[0], 1u);
-    EXPECT_EQ(LoadPCX24(Path("four.pcx").c_str(), three, 4), 1u);
+    EXPECT_EQ(LoadPCX24(four.c_str(), three, 4), 1u);
     EXPECT_EQ(three[3], PcxTestColour(4));
-    EXPECT_EQ(LoadPCX24(Path("four.pcx").c_str(), nullptr, 4), 0u);
-    EXPECT_EQ(LoadPCX24(Path("missing.pcx").c_str(), three, 4), 0u);
+    EXPECT_EQ(LoadPCX24(four.c_str(), nullptr, 4), 0u);
+    EXPECT_EQ(LoadPCX24((ScratchDir() + "/missing.pcx").c_str(), three, 4), 0u);
 }
 
 TEST(PcxLoader, OvershootingRunIsDroppedAndPaletteFoundByDecoding)
 {
     // 2 x 1: one run of 5 overshoots the only row; the palette follows it.
-    WriteScratch("over.pcx", MakePcx(0, 0, 1, 0, 2, {0xC5, 9}));
     uint32_t px[3] = {0, 0, 0x77};
-    ASSERT_EQ(LoadPCX24(Path("over.pcx").c_str(), px, 2), 1u);
+    ASSERT_EQ(LoadPCX24(WriteScratch("over.pcx", MakePcx(0, 0, 1, 0, 2, {0xC5, 9})).c_str(), px, 2), 1u);
     EXPECT_EQ(px[0], PcxTestColour(9));
     EXPECT_EQ(px[1], PcxTestColour(9));
     EXPECT_EQ(px[2], 0x77u);
     // Zero-length runs write nothing but keep the stream going.
-    WriteScratch("zero.pcx", MakePcx(0, 0, 1, 0, 2, {0xC0, 3, 4, 5}));
-    ASSERT_EQ(LoadPCX24(Path("zero.pcx").c_str(), px, 2), 1u);
+    ASSERT_EQ(LoadPCX24(WriteScratch("zero.pcx", MakePcx(0, 0, 1, 0, 2, {0xC0, 3, 4, 5})).c_str(), px, 2), 1u);
     EXPECT_EQ(px[0], PcxTestColour(4));
     EXPECT_EQ(px[1], PcxTestColour(5));
 }
@@ -178,12 +164,12 @@ TEST(PcxLoader, OvershootingRunIsDroppedAndPaletteFoundByDecoding)
 // missing file, at once (an open of a FIFO would wait for a writer for ever).
 TEST(RawLoaders, WhatIsNotARegularFileIsRefusedLikeAMissingOne)
 {
-    const std::string folder = Path("folder.raw");
+    const std::string folder = ScratchDir() + "/folder.raw";
     std::filesystem::create_directories(folder);
 #ifdef _WIN32
     const std::string names[] = {"NUL", folder};
 #else
-    const std::string fifo = Path("fifo.raw"), zero = Path("zero.raw");
+    const std::string fifo = ScratchDir() + "/fifo.raw", zero = ScratchDir() + "/zero.raw";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
     const std::string names[] = {fifo, zero, folder};

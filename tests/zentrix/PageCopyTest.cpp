@@ -9,12 +9,8 @@ namespace {
 void Number(TestPage &p)
 {
     for (int y = 0; y < p.page.Height; y++)
-        for (int x = 0; x < p.page.Width; x++) {
-            if (p.page.BPP == 32)
-                p.P32(x, y) = uint32_t(y * 1000 + x);
-            else
-                p.P16(x, y) = uint16_t(y * 100 + x);
-        }
+        for (int x = 0; x < p.page.Width; x++)
+            p.Set(x, y, uint32_t(y * (p.page.BPP == 32 ? 1000 : 100) + x));
 }
 
 } // namespace

@@ -14,6 +14,7 @@ struct TestPage {
     uint32_t &P32(int x, int y) { return static_cast<uint32_t *>(page.pPageData)[y * page.Width + x]; }
     uint16_t &P16(int x, int y) { return static_cast<uint16_t *>(page.pPageData)[y * page.Width + x]; }
     uint32_t At(int x, int y) { return page.BPP == 16 ? P16(x, y) : P32(x, y); }
+    void Set(int x, int y, uint32_t v) { if (page.BPP == 16) P16(x, y) = uint16_t(v); else P32(x, y) = v; }
     size_t Count() const { return size_t(page.Width) * page.Height; }
 };
 

@@ -8,6 +8,8 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <vector>
 
 TEST(Pages, CreateFillsRecordRowTableAndHeader)
 {
@@ -32,15 +34,9 @@ TEST(Pages, CreateFillsRecordRowTableAndHeader)
         EXPECT_EQ(info->biCompression, 3u);
         EXPECT_EQ(info->biXPelsPerMeter, 1024);
         EXPECT_EQ(info->biYPelsPerMeter, 1024);
-        if (bpp == 16) {
-            EXPECT_EQ(info->bmiColors[0], 0xF800u);
-            EXPECT_EQ(info->bmiColors[1], 0x07E0u);
-            EXPECT_EQ(info->bmiColors[2], 0x001Fu);
-        } else {
-            EXPECT_EQ(info->bmiColors[0], 0xFF0000u);
-            EXPECT_EQ(info->bmiColors[1], 0x00FF00u);
-            EXPECT_EQ(info->bmiColors[2], 0x0000FFu);
-        }
+        const uint32_t masks[2][3] = {{0xF800, 0x07E0, 0x001F}, {0xFF0000, 0x00FF00, 0x0000FF}}; // 5-6-5, 8-8-8
+        for (int i = 0; i < 3; i++)
+            EXPECT_EQ(info->bmiColors[i], masks[bpp / 32][i]) << bpp;
         // Pixels start zeroed.
         const auto *bytes = static_cast<const uint8_t *>(page.pPageData);
         for (size_t i = 0; i < size_t(400) * 308 * (bpp / 8); i++)
@@ -137,48 +133,33 @@ TEST(Sprites, AllocFreeAndFormats)
 TEST(Sprites, LoadSprite32ChoosesLoaderByExtension)
 {
     // The same bytes as a 2 x 1 raw file and as the start of a PCX stream.
-    WriteScratch("pic.raw", {0xFF, 0x80, 0x08, 0x00, 0x00, 0xFF});
-    WriteScratch("pic.PCX", MakePcx(0, 0, 1, 0, 2, {7, 9}));
-    const std::string dir = ScratchDir();
-
-    defZENTRIXSPRITE raw{nullptr, 0, 0, 32};
-    LoadSprite32((dir + "/pic.raw").c_str(), 2, 1, &raw);
-    ASSERT_NE(raw.pSpriteData, nullptr);
-    EXPECT_EQ(static_cast<uint32_t *>(raw.pSpriteData)[0], 0xFF8008u);
-    EXPECT_EQ(static_cast<uint32_t *>(raw.pSpriteData)[1], 0x0000FFu);
-    FreeSprite32(&raw);
-
-    defZENTRIXSPRITE pcx{nullptr, 0, 0, 32};
-    LoadSprite32((dir + "/pic.PCX").c_str(), 2, 1, &pcx);
-    ASSERT_NE(pcx.pSpriteData, nullptr);
-    EXPECT_EQ(static_cast<uint32_t *>(pcx.pSpriteData)[0], PcxTestColour(7));
-    EXPECT_EQ(static_cast<uint32_t *>(pcx.pSpriteData)[1], PcxTestColour(9));
-    FreeSprite32(&pcx);
-
-    defZENTRIXSPRITE s16{nullptr, 0, 0, 0};
-    LoadSprite32((dir + "/pic.raw").c_str(), 2, 1, &s16);
-    EXPECT_EQ(s16.BPP, 16u);
-    EXPECT_EQ(static_cast<uint16_t *>(s16.pSpriteData)[0], 0xFC01);
-    EXPECT_EQ(static_cast<uint16_t *>(s16.pSpriteData)[1], 0x001F);
-    FreeSprite32(&s16);
-
-    // A PCX larger than the sprite is refused; the sprite stays zeroed.
-    WriteScratch("big.pcx", MakePcx(0, 0, 3, 0, 4, {1, 2, 3, 4}));
-    defZENTRIXSPRITE small{nullptr, 0, 0, 32};
-    LoadSprite32((dir + "/big.pcx").c_str(), 2, 1, &small);
-    ASSERT_NE(small.pSpriteData, nullptr);
-    EXPECT_EQ(static_cast<uint32_t *>(small.pSpriteData)[0], 0u);
-    FreeSprite32(&small);
-
-    // Missing file: pixels exist and are zero.
-    defZENTRIXSPRITE missing{nullptr, 0, 0, 32};
-    LoadSprite32((dir + "/nothing.raw").c_str(), 3, 3, &missing);
-    ASSERT_NE(missing.pSpriteData, nullptr);
-    EXPECT_EQ(static_cast<uint32_t *>(missing.pSpriteData)[8], 0u);
-    FreeSprite32(&missing);
-
-    defZENTRIXSPRITE bad{nullptr, 0, 0, 32};
-    LoadSprite32((dir + "/pic.raw").c_str(), -2, 1, &bad);
-    EXPECT_EQ(bad.pSpriteData, nullptr);
-    EXPECT_EQ(bad.Width, 0u);
+    const std::string raw = WriteScratch("pic.raw", {0xFF, 0x80, 0x08, 0x00, 0x00, 0xFF});
+    const std::string pcx = WriteScratch("pic.PCX", MakePcx(0, 0, 1, 0, 2, {7, 9}));
+    const std::string big = WriteScratch("big.pcx", MakePcx(0, 0, 3, 0, 4, {1, 2, 3, 4}));
+    const struct {
+        std::string path;
+        int32_t w, h;
+        uint32_t bpp;
+        std::vector<uint32_t> want; // every pixel; none: no sprite made
+    } cases[] = {
+        {raw, 2, 1, 32, {0xFF8008u, 0x0000FFu}},
+        {pcx, 2, 1, 32, {PcxTestColour(7), PcxTestColour(9)}},
+        {raw, 2, 1, 0, {0xFC01, 0x001F}},                         // BPP 0: 16 bits
+        {big, 2, 1, 32, {0, 0}},                                  // a larger PCX is refused: zeroed
+        {ScratchDir() + "/nothing.raw", 3, 3, 32, std::vector<uint32_t>(9, 0)}, // missing: zeroed
+        {raw, -2, 1, 32, {}},
+    };
+    for (const auto &c : cases) {
+        defZENTRIXSPRITE s{nullptr, 0, 0, c.bpp};
+        LoadSprite32(c.path.c_str(), c.w, c.h, &s);
+        ASSERT_EQ(s.pSpriteData == nullptr, c.want.empty()) << c.path << " " << c.w;
+        EXPECT_EQ(s.Width, c.want.empty() ? 0u : uint32_t(c.w)) << c.path;
+        EXPECT_EQ(s.BPP, c.want.empty() ? 0u : c.bpp ? c.bpp : 16u) << c.path;
+        for (size_t i = 0; i < c.want.size(); i++)
+            EXPECT_EQ(s.BPP == 16 ? static_cast<const uint16_t *>(s.pSpriteData)[i]
+                                  : static_cast<const uint32_t *>(s.pSpriteData)[i],
+                      c.want[i])
+                << c.path << " pixel " << i;
+        FreeSprite32(&s);
+    }
 }

@@ -61,7 +61,7 @@ TEST(Quads, FactorsAndDepth) {
     auto tex = RandomTexture32(rng, 16, 16);
     QuadPage a(32, 32, 32), b(32, 32, 32);
     FillRandom(a, rng);
-    std::memcpy(b.page.pPageData, a.page.pPageData, a.Count() * 4);
+    CopyPixels(b, a);
     auto before = Snapshot(a);
     AddTextureQuadDimmed(2, 2, 0, 0, 29, 3, 15, 0, 28, 28, 15, 15, 3, 27, 0, 15, tex.data(), 16, 0, &a.page);
     TextureQuadDimmed(2, 2, 0, 0, 29, 3, 15, 0, 28, 28, 15, 15, 3, 27, 0, 15, tex.data(), 16, -5, &a.page);

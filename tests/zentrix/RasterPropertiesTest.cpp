@@ -42,99 +42,49 @@ struct Prim {
 #define E(i) a.v[i][6]
 #define SX(i) (a.v[i][2] + t.ox)
 #define SY(i) (a.v[i][3] + t.oy)
+// The vertex lists the routines take: position alone, with texel, colour,
+// texel and depth, source; source and colour or texel.
+#define P(i) X(i), Y(i)
+#define UV(i) P(i), A(i), B(i)
+#define RGB(i) P(i), C(i), D(i), E(i)
+#define UVZ(i) UV(i), C(i)
+#define SRC(i) P(i), SX(i), SY(i)
+#define SRGB(i) SRC(i), C(i), D(i), E(i)
+#define SUV(i) SRC(i), D(i), E(i)
+#define PRIM(name, smooth, call) {name, smooth, [](const Args &a, const Target &t) { call; }}
 
 std::vector<Prim> Prims() {
     return {
-        {"SolidTri", false, [](const Args &a, const Target &t) { SolidTri(X(0), Y(0), X(1), Y(1), X(2), Y(2), a.colour, t.page); }},
-        {"ShadeTri", false, [](const Args &a, const Target &t) {
-             ShadeTri(X(0), Y(0), C(0), D(0), E(0), X(1), Y(1), C(1), D(1), E(1), X(2), Y(2), C(2), D(2), E(2), t.page);
-         }},
-        {"ShadeTriLight", false, [](const Args &a, const Target &t) {
-             ShadeTriLight(X(0), Y(0), C(0), D(0), E(0), X(1), Y(1), C(1), D(1), E(1), X(2), Y(2), C(2), D(2), E(2), t.page);
-         }},
-        {"ShadeTriDark", false, [](const Args &a, const Target &t) {
-             ShadeTriDark(X(0), Y(0), C(0), D(0), E(0), X(1), Y(1), C(1), D(1), E(1), X(2), Y(2), C(2), D(2), E(2), t.page);
-         }},
-        {"TextureTri", false, [](const Args &a, const Target &t) {
-             TextureTri(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), t.tex, kTex, t.page);
-         }},
-        {"TextureTriOnItsPage", false, [](const Args &a, const Target &t) {
-             // The page is its own texture: texels read may be pixels written.
-             if (t.page->BPP != 32) return;
-             TextureTri(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), t.page->pPageData,
-                        t.page->Width, t.page);
-         }},
-        {"AddTextureTri", false, [](const Args &a, const Target &t) {
-             AddTextureTri(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), t.tex, kTex, t.page);
-         }},
-        {"TextureTriTrans", false, [](const Args &a, const Target &t) {
-             TextureTriTrans(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), t.tex, kTex, a.level,
-                             t.page);
-         }},
-        {"TextureTriDimmed", false, [](const Args &a, const Target &t) {
-             TextureTriDimmed(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), t.tex, kTex,
-                              a.factor, t.page);
-         }},
-        {"TextureTriLS", false, [](const Args &a, const Target &t) {
-             TextureTriLS(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), a.lr, a.lg, a.lb, t.tex,
-                          kTex, t.page);
-         }},
-        {"TextureTriZ", false, [](const Args &a, const Target &t) {
-             TextureTriZ(X(0), Y(0), A(0), B(0), C(0), X(1), Y(1), A(1), B(1), C(1), X(2), Y(2), A(2), B(2), C(2), t.tex,
-                         kTex, t.depth, t.page);
-         }},
-        {"SolidQuad", false, [](const Args &a, const Target &t) {
-             SolidQuad(X(0), Y(0), X(1), Y(1), X(2), Y(2), X(3), Y(3), a.colour, t.page);
-         }},
-        {"TextureQuad", false, [](const Args &a, const Target &t) {
-             TextureQuad(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), X(3), Y(3), A(3), B(3),
-                         t.tex, kTex, t.page);
-         }},
-        {"TextureMaskQuad", false, [](const Args &a, const Target &t) {
-             TextureMaskQuad(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), X(3), Y(3), A(3),
-                             B(3), t.tex, kTex, static_cast<const uint32_t *>(t.tex)[5], t.page);
-         }},
-        {"TextureQuadDimmed", false, [](const Args &a, const Target &t) {
-             TextureQuadDimmed(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), X(3), Y(3), A(3),
-                               B(3), t.tex, kTex, a.factor, t.page);
-         }},
-        {"AddTextureQuad", false, [](const Args &a, const Target &t) {
-             AddTextureQuad(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), X(3), Y(3), A(3), B(3),
-                            t.tex, kTex, t.page);
-         }},
-        {"AddTextureQuadDimmed", false, [](const Args &a, const Target &t) {
-             AddTextureQuadDimmed(X(0), Y(0), A(0), B(0), X(1), Y(1), A(1), B(1), X(2), Y(2), A(2), B(2), X(3), Y(3),
-                                  A(3), B(3), t.tex, kTex, a.factor, t.page);
-         }},
-        {"ShadeQuadLight", false, [](const Args &a, const Target &t) {
-             ShadeQuadLight(X(0), Y(0), C(0), D(0), E(0), X(1), Y(1), C(1), D(1), E(1), X(2), Y(2), C(2), D(2), E(2),
-                            X(3), Y(3), C(3), D(3), E(3), t.page);
-         }},
-        {"TextureQuadZ", false, [](const Args &a, const Target &t) {
-             TextureQuadZ(X(0), Y(0), A(0), B(0), C(0), X(1), Y(1), A(1), B(1), C(1), X(2), Y(2), A(2), B(2), C(2), X(3),
-                          Y(3), A(3), B(3), C(3), t.tex, kTex, t.depth, t.page);
-         }},
-        {"OfsTri", false, [](const Args &a, const Target &t) {
-             OfsTri(X(0), Y(0), X(1), Y(1), X(2), Y(2), a.dx, a.dy, t.src, t.page);
-         }},
-        {"OfsTriLS", false, [](const Args &a, const Target &t) {
-             OfsTriLS(X(0), Y(0), X(1), Y(1), X(2), Y(2), a.dx, a.dy, a.lr & 15, a.lg & 15, a.lb & 15, t.src, t.page);
-         }},
-        {"OfsTriSmooth", true, [](const Args &a, const Target &t) {
-             OfsTriSmooth(X(0), Y(0), SX(0), SY(0), X(1), Y(1), SX(1), SY(1), X(2), Y(2), SX(2), SY(2), t.src, t.page);
-         }},
-        {"OfsTriSmoothLS", true, [](const Args &a, const Target &t) {
-             OfsTriSmoothLS(X(0), Y(0), SX(0), SY(0), C(0), D(0), E(0), X(1), Y(1), SX(1), SY(1), C(1), D(1), E(1), X(2),
-                            Y(2), SX(2), SY(2), C(2), D(2), E(2), t.src, t.page);
-         }},
-        {"OfsTriSmoothTexture", true, [](const Args &a, const Target &t) {
-             OfsTriSmoothTexture(X(0), Y(0), SX(0), SY(0), D(0), E(0), X(1), Y(1), SX(1), SY(1), D(1), E(1), X(2), Y(2),
-                                 SX(2), SY(2), D(2), E(2), t.src, t.tex, a.level, kTex, t.page);
-         }},
-        {"OfsTriSmoothAddTexture", true, [](const Args &a, const Target &t) {
-             OfsTriSmoothAddTexture(X(0), Y(0), SX(0), SY(0), D(0), E(0), X(1), Y(1), SX(1), SY(1), D(1), E(1), X(2),
-                                    Y(2), SX(2), SY(2), D(2), E(2), t.src, t.tex, kTex, t.page);
-         }},
+        PRIM("SolidTri", false, SolidTri(P(0), P(1), P(2), a.colour, t.page)),
+        PRIM("ShadeTri", false, ShadeTri(RGB(0), RGB(1), RGB(2), t.page)),
+        PRIM("ShadeTriLight", false, ShadeTriLight(RGB(0), RGB(1), RGB(2), t.page)),
+        PRIM("ShadeTriDark", false, ShadeTriDark(RGB(0), RGB(1), RGB(2), t.page)),
+        PRIM("TextureTri", false, TextureTri(UV(0), UV(1), UV(2), t.tex, kTex, t.page)),
+        // The page is its own texture: texels read may be pixels written.
+        PRIM("TextureTriOnItsPage", false,
+             if (t.page->BPP == 32) TextureTri(UV(0), UV(1), UV(2), t.page->pPageData, t.page->Width, t.page)),
+        PRIM("AddTextureTri", false, AddTextureTri(UV(0), UV(1), UV(2), t.tex, kTex, t.page)),
+        PRIM("TextureTriTrans", false, TextureTriTrans(UV(0), UV(1), UV(2), t.tex, kTex, a.level, t.page)),
+        PRIM("TextureTriDimmed", false, TextureTriDimmed(UV(0), UV(1), UV(2), t.tex, kTex, a.factor, t.page)),
+        PRIM("TextureTriLS", false, TextureTriLS(UV(0), UV(1), UV(2), a.lr, a.lg, a.lb, t.tex, kTex, t.page)),
+        PRIM("TextureTriZ", false, TextureTriZ(UVZ(0), UVZ(1), UVZ(2), t.tex, kTex, t.depth, t.page)),
+        PRIM("SolidQuad", false, SolidQuad(P(0), P(1), P(2), P(3), a.colour, t.page)),
+        PRIM("TextureQuad", false, TextureQuad(UV(0), UV(1), UV(2), UV(3), t.tex, kTex, t.page)),
+        PRIM("TextureMaskQuad", false,
+             TextureMaskQuad(UV(0), UV(1), UV(2), UV(3), t.tex, kTex, static_cast<const uint32_t *>(t.tex)[5], t.page)),
+        PRIM("TextureQuadDimmed", false, TextureQuadDimmed(UV(0), UV(1), UV(2), UV(3), t.tex, kTex, a.factor, t.page)),
+        PRIM("AddTextureQuad", false, AddTextureQuad(UV(0), UV(1), UV(2), UV(3), t.tex, kTex, t.page)),
+        PRIM("AddTextureQuadDimmed", false,
+             AddTextureQuadDimmed(UV(0), UV(1), UV(2), UV(3), t.tex, kTex, a.factor, t.page)),
+        PRIM("ShadeQuadLight", false, ShadeQuadLight(RGB(0), RGB(1), RGB(2), RGB(3), t.page)),
+        PRIM("TextureQuadZ", false, TextureQuadZ(UVZ(0), UVZ(1), UVZ(2), UVZ(3), t.tex, kTex, t.depth, t.page)),
+        PRIM("OfsTri", false, OfsTri(P(0), P(1), P(2), a.dx, a.dy, t.src, t.page)),
+        PRIM("OfsTriLS", false,
+             OfsTriLS(P(0), P(1), P(2), a.dx, a.dy, a.lr & 15, a.lg & 15, a.lb & 15, t.src, t.page)),
+        PRIM("OfsTriSmooth", true, OfsTriSmooth(SRC(0), SRC(1), SRC(2), t.src, t.page)),
+        PRIM("OfsTriSmoothLS", true, OfsTriSmoothLS(SRGB(0), SRGB(1), SRGB(2), t.src, t.page)),
+        PRIM("OfsTriSmoothTexture", true, OfsTriSmoothTexture(SUV(0), SUV(1), SUV(2), t.src, t.tex, a.level, kTex, t.page)),
+        PRIM("OfsTriSmoothAddTexture", true, OfsTriSmoothAddTexture(SUV(0), SUV(1), SUV(2), t.src, t.tex, kTex, t.page)),
     };
 }
 
@@ -172,6 +122,11 @@ struct Canvas {
     Canvas(int w, int h, int bpp) : page(w, h, bpp), src(w, h, bpp), depth(size_t(w) * h) {
         EXPECT_EQ(AllocateScanLines(&page.page), 1u);
     }
+    // The same page and source pixels as another canvas of this size.
+    void CopyFrom(const Canvas &o) {
+        CopyPixels(page, o.page);
+        CopyPixels(src, o.src);
+    }
 };
 
 struct Textures {
@@ -198,13 +153,8 @@ void Prepare(Canvas &s, Canvas &b, int ox, int oy, std::mt19937 &rng) {
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) {
             const size_t si = size_t(y) * kW + x, bi = size_t(y + oy) * b.page.page.Width + x + ox;
-            if (s.page.page.BPP == 32) {
-                b.page.P32(x + ox, y + oy) = s.page.P32(x, y);
-                b.src.P32(x + ox, y + oy) = s.src.P32(x, y);
-            } else {
-                b.page.P16(x + ox, y + oy) = s.page.P16(x, y);
-                b.src.P16(x + ox, y + oy) = s.src.P16(x, y);
-            }
+            b.page.Set(x + ox, y + oy, s.page.At(x, y));
+            b.src.Set(x + ox, y + oy, s.src.At(x, y));
             b.depth[bi] = s.depth[si];
         }
 }
@@ -250,8 +200,7 @@ TEST(RasterProperties, VertexOrderDoesNotMatter) {
                 Canvas first(kW, kH, bpp), other(kW, kH, bpp);
                 FillRandom(first.page, rng);
                 FillRandom(first.src, rng);
-                std::memcpy(other.page.page.pPageData, first.page.page.pPageData, first.page.Count() * bpp / 8);
-                std::memcpy(other.src.page.pPageData, first.src.page.pPageData, first.src.Count() * bpp / 8);
+                other.CopyFrom(first);
                 p.draw(a, Target{&first.page.page, &first.src.page, tex.For(bpp), first.depth.data(), 0, 0});
                 const auto want = Snapshot(first.page);
                 int perm[3] = {0, 1, 2};
@@ -259,8 +208,7 @@ TEST(RasterProperties, VertexOrderDoesNotMatter) {
                 while (std::next_permutation(perm, perm + 3)) {
                     for (int i = 0; i < 3; ++i) std::copy(orig.v[perm[i]], orig.v[perm[i]] + 7, a.v[i]);
                     Canvas again(kW, kH, bpp);
-                    std::memcpy(again.page.page.pPageData, other.page.page.pPageData, first.page.Count() * bpp / 8);
-                    std::memcpy(again.src.page.pPageData, first.src.page.pPageData, first.src.Count() * bpp / 8);
+                    again.CopyFrom(other);
                     p.draw(a, Target{&again.page.page, &again.src.page, tex.For(bpp), again.depth.data(), 0, 0});
                     ASSERT_EQ(Snapshot(again.page), want) << p.name << " bpp " << bpp << " round " << round;
                 }
@@ -279,10 +227,8 @@ TEST(RasterProperties, SimdAndScalarAgreeAndTexturesStayInside) {
             Canvas a(kW, kH, 32), b(kW, kH, 32), c(kW, kH, 32);
             FillRandom(a.page, rng);
             FillRandom(a.src, rng);
-            for (Canvas *o : {&b, &c}) {
-                std::memcpy(o->page.page.pPageData, a.page.page.pPageData, a.page.Count() * 4);
-                std::memcpy(o->src.page.pPageData, a.src.page.pPageData, a.src.Count() * 4);
-            }
+            b.CopyFrom(a);
+            c.CopyFrom(a);
             const Args args = RandomArgs(rng, true, p.smoothSource);
             const int was = ZentrixUseSimd(2);
             p.draw(args, Target{&a.page.page, &a.src.page, tex.t32, a.depth.data(), 0, 0});

@@ -37,6 +37,10 @@ inline void FillRandom(TestPage &p, std::mt19937 &rng) {
         for (size_t i = 0; i < p.Count(); ++i) static_cast<uint32_t *>(p.page.pPageData)[i] &= 0xFFFFFFu;
 }
 
+inline void CopyPixels(TestPage &to, const TestPage &from) {
+    std::memcpy(to.page.pPageData, from.page.pPageData, from.Count() * (from.page.BPP == 32 ? 4 : 2));
+}
+
 inline void Clear(TestPage &p) { std::memset(p.page.pPageData, 0, p.Count() * (p.page.BPP == 32 ? 4 : 2)); }
 
 inline std::vector<uint32_t> Snapshot(TestPage &p) {

@@ -43,6 +43,26 @@ inline std::string WriteScratch(const std::string &name, const std::vector<uint8
     return path;
 }
 
+// An empty scratch folder of that name (emptied if it was there).
+inline std::string FreshDir(const std::string &name)
+{
+    const std::string dir = ScratchDir() + "/" + name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+inline std::vector<uint8_t> ReadScratchFile(const std::string &path)
+{
+    std::vector<uint8_t> b;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;)
+            b.push_back(uint8_t(c));
+        std::fclose(f);
+    }
+    return b;
+}
+
 // A 256-colour PCX file: header, the given coded stream, marker, palette
 // (entry i = (i, 255 - i, i / 2) unless given).
 inline std::vector<uint8_t> MakePcx(int xmin, int ymin, int xmax, int ymax, int bytesPerLine,

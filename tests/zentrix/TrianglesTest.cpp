@@ -6,33 +6,20 @@
 
 namespace {
 
-TEST(Triangles, SolidTriCoversInclusiveRowsInAnyVertexOrder) {
+TEST(Triangles, SolidTriCoversInclusiveRows) {
     TestPage p(16, 16, 32);
     SolidTri(0, 0, 10, 0, 0, 10, 1, &p.page);
-    auto ref = Snapshot(p);
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(p.P32(x, 0), x <= 10 ? 1u : 0u) << x;
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(p.P32(x, 10), x == 0 ? 1u : 0u) << x;
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(p.P32(x, 11), 0u);
-    const int v[3][2] = {{0, 0}, {10, 0}, {0, 10}};
-    int order[3] = {0, 1, 2};
-    do {
-        Clear(p);
-        SolidTri(v[order[0]][0], v[order[0]][1], v[order[1]][0], v[order[1]][1], v[order[2]][0], v[order[2]][1], 1,
-                 &p.page);
-        EXPECT_EQ(Snapshot(p), ref);
-    } while (std::next_permutation(order, order + 3));
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(p.P32(x, 0), x <= 10 ? 1u : 0u) << x;
+        EXPECT_EQ(p.P32(x, 10), x == 0 ? 1u : 0u) << x;
+        EXPECT_EQ(p.P32(x, 11), 0u) << x;
+    }
 }
 
 TEST(Triangles, FlatTriangleDrawsFromTopToMiddle) {
     TestPage p(16, 4, 16);
     SolidTri(2, 1, 6, 1, 14, 1, 0xFFFF, &p.page);  // all on row 1: T's x to M's x
     for (int x = 0; x < 16; ++x) EXPECT_EQ(p.P16(x, 1), (x >= 2 && x <= 6) ? 0xFFFFu : 0u) << x;
-}
-
-TEST(Triangles, RowsAboveThePageAreSkipped) {
-    TestPage p(16, 16, 32);
-    SolidTri(0, -10, 15, 5, 0, 10, 1, &p.page);
-    for (int y = 0; y < 16; ++y) EXPECT_EQ(p.P32(0, y), y <= 10 ? 1u : 0u) << y;
 }
 
 // The walk reference: every row from top to bottom handed to the span,
@@ -79,7 +66,7 @@ TEST(Triangles, TransAndDimmedLevels) {
     auto tex = RandomTexture32(rng, 16, 16);
     TestPage a(32, 32, 32), b(32, 32, 32);
     FillRandom(a, rng);
-    std::memcpy(b.page.pPageData, a.page.pPageData, a.Count() * 4);
+    CopyPixels(b, a);
     auto before = Snapshot(a);
     TextureTriTrans(1, 1, 0, 0, 30, 4, 15, 0, 5, 29, 0, 15, tex.data(), 16, 0, &a.page);
     EXPECT_EQ(CountChanged(a, before), 0);
@@ -87,10 +74,9 @@ TEST(Triangles, TransAndDimmedLevels) {
     TextureTri(1, 1, 0, 0, 30, 4, 15, 0, 5, 29, 0, 15, tex.data(), 16, &b.page);
     EXPECT_EQ(Snapshot(a), Snapshot(b));
     // 32 bpp, factor 32: the texel at 32/256 brightness.
-    TextureTriDimmed(0, 0, 3, 3, 31, 0, 3, 3, 0, 31, 3, 3, tex.data(), 16, 32, &a.page);
-    const uint32_t t = tex[3 * 16 + 3];
-    const uint32_t want = ((((t >> 16) & 255) * 32 >> 8) << 16) + ((((t >> 8) & 255) * 32 >> 8) << 8) + ((t & 255) * 32 >> 8);
-    EXPECT_EQ(a.P32(5, 5), want);
+    const uint32_t texel = 0x00FF8040;
+    TextureTriDimmed(0, 0, 0, 0, 31, 0, 0, 0, 0, 31, 0, 0, &texel, 1, 32, &a.page);
+    EXPECT_EQ(a.P32(5, 5), 0x001F1008u);
     // 16 bpp, factor 32: half texture, half page (the translucent span).
     const uint8_t tex24[3] = {0xF8, 0, 0};
     TestPage c(16, 16, 16);
