@@ -61,6 +61,19 @@ void PlayFrom(int order, int row, long msPerRow, long shown)
     HandleDemo();
 }
 
+void PlayTaking(int order, int row, long msPerRow, const std::vector<long> &at,
+                const std::function<void(size_t)> &take)
+{
+    size_t next = 0;
+    fake::OnPresent = [&](defZENTRIXPAGE *) {
+        const long shown = long(fake::PresentTimes.size()) - 1;
+        while (next < at.size() && at[next] == shown)
+            take(next++);
+    };
+    PlayFrom(order, row, msPerRow, at.back());
+    fake::OnPresent = nullptr;
+}
+
 PageShot::PageShot() : Pixels(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + 400 * 308) {}
 
 double PageShot::Mean(int y0, int y1, int shift) const

@@ -6,6 +6,7 @@
 #include "Gen32.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ void StopScenes();
 // ended earlier only make their settings; step 1 shows one black frame),
 // rows msPerRow apart, until `shown` frames after that black one.
 void PlayFrom(int order, int row, long msPerRow, long shown);
+// One such run until the last of `at` (shown frames after the black one,
+// ascending); take(i) is called as the at[i]-th frame is presented, with the
+// page and the modules' state as the viewer saw them.
+void PlayTaking(int order, int row, long msPerRow, const std::vector<long> &at,
+                const std::function<void(size_t)> &take);
 
 inline const uint32_t *PagePixels(const defZENTRIXPAGE &page) { return static_cast<const uint32_t *>(page.pPageData); }
 
