@@ -1,32 +1,29 @@
-// The title, splot, spiral and scroller steps of the real program, run
-// headless with the generated data: pictures taken at music positions inside
-// each step and judged as a viewer would (brightness over time, where on the
-// screen pixels are lit or move).
+// The title, splot, spiral and scroller steps of the real program, played
+// headless by HandleDemo with the generated data: pictures taken at music
+// positions inside each step and judged as a viewer would (brightness over
+// time, where on the screen pixels are lit or move). (The pictures the
+// program itself writes at positions: tests/e2e.)
+#include "FakePlatform.h"
 #include "SceneRun.h"
-#include "TestFiles.h"
+#include "Timeline.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
+// The screen as shown: the page's rows 0..299.
 struct Picture {
-    int W = 0, H = 0;
-    std::vector<uint8_t> Rgb;   // W * H * 3
+    static constexpr int W = 400, H = 300;
+    std::vector<uint32_t> Px;
     int Lum(int x, int y) const
     {
-        const uint8_t *p = &Rgb[(size_t(y) * W + x) * 3];
-        return (p[0] + p[1] + p[2]) / 3;
+        const uint32_t c = Px[size_t(y) * W + x];
+        return int((c >> 16 & 255) + (c >> 8 & 255) + (c & 255)) / 3;
     }
     double Mean(int x0, int y0, int x1, int y1) const
     {
@@ -47,136 +44,69 @@ struct Picture {
     }
 };
 
-uint32_t BE32(const uint8_t *p)
+// Step 5: the splot pulses; every third row from 3:00 to 4:48.
+std::vector<long> SplotPositions()
 {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    std::vector<long> at;
+    for (int o = 3; o <= 4; o++)
+        for (int r = 0; r < 64; r += 3)
+            if (o * 100 + r < 450)
+                at.push_back(o * 100 + r);
+    return at;
 }
 
-// Reads the 8-bit RGB, unfiltered pictures the program writes.
-bool ReadPng(const std::string &path, Picture *pic)
+// Positions as order * 100 + row.
+const std::vector<long> &Positions()
 {
-    const std::vector<uint8_t> f = ReadBytes(path);
-    if (f.size() < 33 || f[1] != 'P' || f[2] != 'N' || f[3] != 'G')
-        return false;
-    std::vector<uint8_t> packed;
-    for (size_t at = 8; at + 12 <= f.size();) {
-        const uint32_t len = BE32(&f[at]);
-        if (at + 12 + size_t(len) > f.size())
-            return false;
-        const std::string type(reinterpret_cast<const char *>(&f[at + 4]), 4);
-        const uint8_t *data = &f[at + 8];
-        if (type == "IHDR") {
-            pic->W = int(BE32(data));
-            pic->H = int(BE32(data + 4));
-            if (data[8] != 8 || data[9] != 2 || pic->W <= 0 || pic->H <= 0 || pic->W > 4096 || pic->H > 4096)
-                return false;
-        } else if (type == "IDAT") {
-            packed.insert(packed.end(), data, data + len);
-        }
-        at += 12 + size_t(len);
-    }
-    const size_t row = size_t(pic->W) * 3 + 1;
-    std::vector<uint8_t> raw(row * size_t(pic->H));
-    uLongf size = uLongf(raw.size());
-    if (uncompress(raw.data(), &size, packed.data(), uLong(packed.size())) != Z_OK || size != raw.size())
-        return false;
-    pic->Rgb.resize(size_t(pic->W) * pic->H * 3);
-    for (int y = 0; y < pic->H; y++) {
-        if (raw[row * y] != 0)
-            return false;   // the writer uses no filters
-        std::copy(&raw[row * y + 1], &raw[row * y + row], &pic->Rgb[size_t(y) * pic->W * 3]);
-    }
-    return true;
+    static const std::vector<long> positions = [] {
+        std::vector<long> at = {105, 120, 140, 163,   // step 2: the title quivers
+                                204, 212, 220, 229};  // step 3: the glow
+        for (long p : SplotPositions())
+            at.push_back(p);
+        for (long p : {452, 460, 504, 512, 520, 528, 536, 544, 552, 560,   // step 6: title and beams
+                       640, 650, 663, 710, 720, 740,                       // step 7: the spirals grow
+                       1141, 1150, 1163,                                   // step 10: they shrink away
+                       4910, 4940, 5020, 5040, 5060,                       // step 40: the scroller
+                       5355})                                              // step 41: black
+            at.push_back(p);
+        return at;
+    }();
+    return positions;
 }
 
-// Positions as ORDER:ROW; an order is 64 rows.
-std::string Pos(int order, int row)
-{
-    return std::to_string(order) + ":" + (row < 10 ? "0" : "") + std::to_string(row);
-}
-
-// One headless run for the whole suite: every picture it took, by position.
+// One run from the start of the song to 53:55 for the whole suite, rows
+// 120 ms apart as in the real song: the first frame shown at or after each
+// position.
 class HeadlessScenes : public ::testing::Test {
 protected:
-    static std::map<std::string, Picture> *Shots;
-    static std::string Failure;
+    static std::map<long, Picture> *Shots;
 
     static void SetUpTestSuite()
     {
-        Shots = new std::map<std::string, Picture>;
-        const std::string bin = ProgramFolder();
-        const std::string program = bin + "/veltrane", data = bin + "/Data";
-        if (!std::filesystem::exists(program) || !std::filesystem::exists(data + "/TitleMain.raw")) {
-            Failure = "the program or its data is not built beside the test";
+        Shots = new std::map<long, Picture>;
+        if (!StartScenes(GeneratedData(), false))   // its random numbers as in the program
             return;
-        }
-        std::vector<std::string> at;
-        for (int r : {5, 20, 40, 63})
-            at.push_back(Pos(1, r));                  // step 2: the title quivers
-        for (int r : {4, 12, 20, 29})
-            at.push_back(Pos(2, r));                  // step 3: the glow
-        for (int o = 3; o <= 4; o++)                  // step 5: the splot pulses
-            for (int r = 0; r < 64; r += 3)
-                if (o * 100 + r < 450)
-                    at.push_back(Pos(o, r));
-        for (int r : {52, 60})
-            at.push_back(Pos(4, r));                  // step 6: title and beams
-        for (int r : {4, 12, 20, 28, 36, 44, 52, 60})
-            at.push_back(Pos(5, r));
-        for (int r : {40, 50, 63})
-            at.push_back(Pos(6, r));                  // step 7: the spirals grow
-        for (int r : {10, 20, 40})
-            at.push_back(Pos(7, r));
-        for (int r : {41, 50, 63})
-            at.push_back(Pos(11, r));                 // step 10: they shrink away
-        for (int r : {10, 40})
-            at.push_back(Pos(49, r));                 // step 40: the scroller
-        for (int r : {20, 40, 60})
-            at.push_back(Pos(50, r));
-        at.push_back(Pos(53, 55));                    // step 41: black
-        std::string list;
-        for (const std::string &p : at)
-            list += (list.empty() ? "" : ",") + p;
-
-        const std::string dir = Folder().Path;
-        const std::string cmd = "'" + program + "' --headless --data '" + data + "' --frames '" + dir +
-                                "' --at " + list + " > '" + dir + "/log.txt' 2>&1";
-        if (std::system(cmd.c_str()) != 0) {
-            Failure = "the headless run failed: " + cmd;
-            return;
-        }
-        for (const std::string &p : at) {
-            std::string file = p;
-            file[file.find(':')] = '-';
-            Picture pic;
-            if (!ReadPng(dir + "/" + file + ".png", &pic)) {
-                Failure = "no readable picture at " + p;
-                return;
-            }
-            (*Shots)[p] = std::move(pic);
-        }
+        fake::OnPresent = [](defZENTRIXPAGE *page) {
+            const uint32_t *px = PagePixels(*page);
+            for (long p : Positions())
+                if (MusicTime >= p && !Shots->count(p))
+                    (*Shots)[p] = Picture{std::vector<uint32_t>(px, px + Picture::W * Picture::H)};
+            if (Shots->size() == Positions().size())
+                ApplicationFin = 1;
+        };
+        PlayFrom(0, 0, 120, 20000);
+        StopScenes();
+        fake::Reset();
     }
     static void TearDownTestSuite()
     {
         delete Shots;
         Shots = nullptr;
     }
-    static TempFolder &Folder()
-    {
-        static TempFolder folder;
-        return folder;
-    }
-    void SetUp() override
-    {
-        if (!Failure.empty())
-            FAIL() << Failure;
-    }
-    static const Picture &At(int order, int row) { return Shots->at(Pos(order, row)); }
-
+    static const Picture &At(int order, int row) { return Shots->at(order * 100L + row); }
 };
 
-std::map<std::string, Picture> *HeadlessScenes::Shots;
-std::string HeadlessScenes::Failure;
+std::map<long, Picture> *HeadlessScenes::Shots;
 
 // The title's resting rectangle (the screen shows the page's rows 0..299).
 constexpr int kTitleX0 = 40, kTitleX1 = 360, kTitleY0 = 34, kTitleY1 = 274;
@@ -188,32 +118,31 @@ long LitOutsideTitle(const Picture &p)
 
 } // namespace
 
-// One run of the program serves every check (a run takes some seconds).
+// One run serves every check (it takes some seconds).
 TEST_F(HeadlessScenes, TitleSplotSpiralsAndScrollerSteps)
 {
+    ASSERT_EQ(Shots->size(), Positions().size()) << "the run ended before every position";
     {
         SCOPED_TRACE("TitleAppearsAndSettlesThenGlows");
         const Picture &early = At(1, 5), &settled = At(1, 40), &late = At(1, 63);
         EXPECT_GT(LitOutsideTitle(early), 2000);   // jittered copies spill out
         EXPECT_LT(early.Mean(), settled.Mean());   // and are still faint
         EXPECT_EQ(LitOutsideTitle(settled), 0);    // at rest inside its rectangle
-        EXPECT_EQ(settled.Rgb, late.Rgb);          // and still
+        EXPECT_EQ(settled.Px, late.Px);          // and still
         EXPECT_GT(settled.Mean(kTitleX0, kTitleY0, kTitleX1, kTitleY1), 40.0);
 
         // The glow spreads beyond the picture and brightens it, then holds.
         const Picture &glow = At(2, 4);
         EXPECT_GT(glow.Mean(), late.Mean() + 5);
         EXPECT_GT(LitOutsideTitle(glow), 5000);
-        EXPECT_EQ(At(2, 20).Rgb, At(2, 29).Rgb);
+        EXPECT_EQ(At(2, 20).Px, At(2, 29).Px);
     }
 
     {
         SCOPED_TRACE("SplotFadesInAndOut");
         std::vector<double> mean;
-        for (int o = 3; o <= 4; o++)
-            for (int r = 0; r < 64; r += 3)
-                if (o * 100 + r < 450)
-                    mean.push_back(At(o, r).Mean());
+        for (long p : SplotPositions())
+            mean.push_back(Shots->at(p).Mean());
         const double lo = *std::min_element(mean.begin(), mean.end());
         const double hi = *std::max_element(mean.begin(), mean.end());
         EXPECT_LT(lo, 3.0);    // nearly black between pulses

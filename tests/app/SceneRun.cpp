@@ -27,14 +27,15 @@ std::string ProgramFolder()
 
 std::string GeneratedData() { return ProgramFolder() + "/Data"; }
 
-bool StartScenes(const std::string &data)
+bool StartScenes(const std::string &data, bool reseed)
 {
     StopScenes();
     fake::Reset();
     SeedRand15(1);
     ZentrixSetDataFolder(data.c_str());
     Started = GetBackgroundPic() && InitAppMemory() == 1;
-    SeedRand15(1);   // again: see SceneRun.h
+    if (reseed)
+        SeedRand15(1);   // again: see SceneRun.h
     DemoState = -1;
     DemoSubState1 = DemoSubState2 = 0;
     return Started;

@@ -16,10 +16,10 @@ std::string GeneratedData();
 
 // Fresh scripted platform, the data folder set, the background pictures and
 // the modules' memory made. The random numbers are seeded before the
-// modules' start-up (which draws its own: the same maps every run) and again
-// after it, so a scene's randomness does not hang on other modules. False if
-// the start-up failed.
-bool StartScenes(const std::string &data);
+// modules' start-up (which draws its own: the same maps every run) and, unless
+// asked to go on as the program does, again after it, so a scene's randomness
+// does not hang on other modules. False if the start-up failed.
+bool StartScenes(const std::string &data, bool reseed = true);
 // Frees what StartScenes made (if it succeeded) and forgets the data folder.
 void StopScenes();
 
