@@ -245,8 +245,9 @@ TEST(RandomDrops, PlacesStayOnTheSurface)
     SeedRand15(1234);
     long D = 200, x = 0, y = 0, s = 0;
     for (int frame = 0; frame < 400; frame++) {
-        if (NextRandomDrop(&D, &x, &y, &s))
+        if (NextRandomDrop(&D, &x, &y, &s)) {
             ASSERT_TRUE(s >= 0 && s < 600 && y >= 4 && y <= 145 && x >= 4 && x <= 95) << x << " " << y << " " << s;
+        }
     }
 }
 
