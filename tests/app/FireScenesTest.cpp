@@ -8,6 +8,7 @@
 #include "RandomFire.h"
 #include "SceneRun.h"
 #include "Timeline.h"
+#include "Title.h"
 #include "WaterEffect.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,10 @@ protected:
         ASSERT_TRUE(StartScenes(GeneratedData()));
         verticalAtStart.assign(PicArray2, PicArray2 + kSwirlPixels);
         RotateEffect = DrawPic = bWaterFireEffect = DrawBar = 0;
+        // The title's start values (steps 1 and 2 only make their settings).
+        TitleOfs = 200;
+        TitleFade = TitleGlow = 0;
+        SwirlInit = 1;
         fake::OnPresent = Measure;
         PlayFrom(order, row, 100, shown);
     }
