@@ -16,33 +16,10 @@
 
 namespace {
 
-// The screen as shown: the page's rows 0..299.
-struct Picture {
-    static constexpr int W = 400, H = 300;
-    std::vector<uint32_t> Px;
-    int Lum(int x, int y) const
-    {
-        const uint32_t c = Px[size_t(y) * W + x];
-        return int((c >> 16 & 255) + (c >> 8 & 255) + (c & 255)) / 3;
-    }
-    double Mean(int x0, int y0, int x1, int y1) const
-    {
-        double s = 0;
-        for (int y = y0; y < y1; y++)
-            for (int x = x0; x < x1; x++)
-                s += Lum(x, y);
-        return s / double((x1 - x0) * (y1 - y0));
-    }
-    double Mean() const { return Mean(0, 0, W, H); }
-    long Lit(int x0, int y0, int x1, int y1, int above = 8) const
-    {
-        long n = 0;
-        for (int y = y0; y < y1; y++)
-            for (int x = x0; x < x1; x++)
-                n += Lum(x, y) > above;
-        return n;
-    }
-};
+// The screen shows the page's rows 0..299.
+constexpr int W = 400, H = 300;
+
+double ScreenMean(const PageShot &p) { return p.Mean(0, 0, W, H); }
 
 // Step 5: the splot pulses; every third row from 3:00 to 4:48.
 std::vector<long> SplotPositions()
@@ -79,18 +56,17 @@ const std::vector<long> &Positions()
 // position.
 class HeadlessScenes : public ::testing::Test {
 protected:
-    static std::map<long, Picture> *Shots;
+    static std::map<long, PageShot> *Shots;
 
     static void SetUpTestSuite()
     {
-        Shots = new std::map<long, Picture>;
+        Shots = new std::map<long, PageShot>;
         if (!StartScenes(GeneratedData(), false))   // its random numbers as in the program
             return;
         fake::OnPresent = [](defZENTRIXPAGE *page) {
-            const uint32_t *px = PagePixels(*page);
             for (long p : Positions())
                 if (MusicTime >= p && !Shots->count(p))
-                    (*Shots)[p] = Picture{std::vector<uint32_t>(px, px + Picture::W * Picture::H)};
+                    Shots->emplace(p, PageShot(*page));
             if (Shots->size() == Positions().size())
                 ApplicationFin = 1;
         };
@@ -103,17 +79,17 @@ protected:
         delete Shots;
         Shots = nullptr;
     }
-    static const Picture &At(int order, int row) { return Shots->at(order * 100L + row); }
+    static const PageShot &At(int order, int row) { return Shots->at(order * 100L + row); }
 };
 
-std::map<long, Picture> *HeadlessScenes::Shots;
+std::map<long, PageShot> *HeadlessScenes::Shots;
 
 // The title's resting rectangle (the screen shows the page's rows 0..299).
 constexpr int kTitleX0 = 40, kTitleX1 = 360, kTitleY0 = 34, kTitleY1 = 274;
 
-long LitOutsideTitle(const Picture &p)
+long LitOutsideTitle(const PageShot &p)
 {
-    return p.Lit(0, 0, p.W, p.H) - p.Lit(kTitleX0, kTitleY0, kTitleX1, kTitleY1);
+    return p.Lit(0, 0, W, H) - p.Lit(kTitleX0, kTitleY0, kTitleX1, kTitleY1);
 }
 
 } // namespace
@@ -124,25 +100,25 @@ TEST_F(HeadlessScenes, TitleSplotSpiralsAndScrollerSteps)
     ASSERT_EQ(Shots->size(), Positions().size()) << "the run ended before every position";
     {
         SCOPED_TRACE("TitleAppearsAndSettlesThenGlows");
-        const Picture &early = At(1, 5), &settled = At(1, 40), &late = At(1, 63);
+        const PageShot &early = At(1, 5), &settled = At(1, 40), &late = At(1, 63);
         EXPECT_GT(LitOutsideTitle(early), 2000);   // jittered copies spill out
-        EXPECT_LT(early.Mean(), settled.Mean());   // and are still faint
+        EXPECT_LT(ScreenMean(early), ScreenMean(settled));   // and are still faint
         EXPECT_EQ(LitOutsideTitle(settled), 0);    // at rest inside its rectangle
-        EXPECT_EQ(settled.Px, late.Px);          // and still
+        EXPECT_EQ(settled.Pixels, late.Pixels);    // and still
         EXPECT_GT(settled.Mean(kTitleX0, kTitleY0, kTitleX1, kTitleY1), 40.0);
 
         // The glow spreads beyond the picture and brightens it, then holds.
-        const Picture &glow = At(2, 4);
-        EXPECT_GT(glow.Mean(), late.Mean() + 5);
+        const PageShot &glow = At(2, 4);
+        EXPECT_GT(ScreenMean(glow), ScreenMean(late) + 5);
         EXPECT_GT(LitOutsideTitle(glow), 5000);
-        EXPECT_EQ(At(2, 20).Px, At(2, 29).Px);
+        EXPECT_EQ(At(2, 20).Pixels, At(2, 29).Pixels);
     }
 
     {
         SCOPED_TRACE("SplotFadesInAndOut");
         std::vector<double> mean;
         for (long p : SplotPositions())
-            mean.push_back(Shots->at(p).Mean());
+            mean.push_back(ScreenMean(Shots->at(p)));
         const double lo = *std::min_element(mean.begin(), mean.end());
         const double hi = *std::max_element(mean.begin(), mean.end());
         EXPECT_LT(lo, 3.0);    // nearly black between pulses
@@ -159,7 +135,7 @@ TEST_F(HeadlessScenes, TitleSplotSpiralsAndScrollerSteps)
         SCOPED_TRACE("BeamsSweepWhileTheTitleBlendsIn");
         // The title band (page rows 91..215) stands out from the splot once the
         // title has blended in.
-        auto contrast = [](const Picture &p) {
+        auto contrast = [](const PageShot &p) {
             return p.Mean(0, 100, 400, 200) / (1.0 + (p.Mean(0, 0, 400, 80) + p.Mean(0, 230, 400, 300)) / 2);
         };
         const double first = contrast(At(4, 52)), titled = contrast(At(5, 60));
@@ -167,13 +143,13 @@ TEST_F(HeadlessScenes, TitleSplotSpiralsAndScrollerSteps)
         // The light's brightest spot moves from left to right.
         std::vector<double> spot;
         for (int r : {20, 28, 36, 44}) {
-            const Picture &p = At(5, r);
+            const PageShot &p = At(5, r);
             int best = -1;
             double bestX = 0;
-            for (int y = 0; y < p.H; y++)
-                for (int x = 0; x < p.W; x++)
-                    if (p.Lum(x, y) > best) {
-                        best = p.Lum(x, y);
+            for (int y = 0; y < H; y++)
+                for (int x = 0; x < W; x++)
+                    if (p.Grey(x, y) > best) {
+                        best = p.Grey(x, y);
                         bestX = x;
                     }
             // The light's core is white; without it on the page the brightest
@@ -192,27 +168,27 @@ TEST_F(HeadlessScenes, TitleSplotSpiralsAndScrollerSteps)
         EXPECT_LT(a, b);
         EXPECT_LT(b, c);
         // While they shrink away the page darkens.
-        EXPECT_GT(At(11, 41).Mean(), At(11, 63).Mean());
+        EXPECT_GT(ScreenMean(At(11, 41)), ScreenMean(At(11, 63)));
     }
 
     {
         SCOPED_TRACE("ScrollerRollsUpInItsColumnThenBlack");
         EXPECT_EQ(At(49, 10).Lit(0, 0, 400, 300), 0);   // still below the screen
-        for (const Picture *p : {&At(49, 40), &At(50, 20), &At(50, 40), &At(50, 60)}) {
+        for (const PageShot *p : {&At(49, 40), &At(50, 20), &At(50, 40), &At(50, 60)}) {
             EXPECT_GT(p->Lit(50, 0, 350, 300), 500);
             EXPECT_EQ(p->Lit(0, 0, 50, 300, 0), 0);      // nothing left or right of the
             EXPECT_EQ(p->Lit(350, 0, 400, 300, 0), 0);   // picture's 300 columns
         }
         // Between 50:20 and 50:40 the text moved up by about one row a frame:
         // find the shift that best lays one picture on the other.
-        const Picture &a = At(50, 20), &b = At(50, 40);
+        const PageShot &a = At(50, 20), &b = At(50, 40);
         int bestShift = 0;
         double bestErr = 1e30;
         for (int d = 1; d < 150; d++) {
             double err = 0;
             for (int y = 0; y + d < 300; y++)
                 for (int x = 50; x < 350; x += 2)
-                    err += std::abs(a.Lum(x, y + d) - b.Lum(x, y));
+                    err += std::abs(a.Grey(x, y + d) - b.Grey(x, y));
             err /= double(300 - d);
             if (err < bestErr) {
                 bestErr = err;

@@ -75,14 +75,15 @@ void PlayTaking(int order, int row, long msPerRow, const std::vector<long> &at,
     fake::OnPresent = nullptr;
 }
 
-PageShot::PageShot() : Pixels(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + 400 * 308) {}
+PageShot::PageShot(const defZENTRIXPAGE &page) : Pixels(PagePixels(page), PagePixels(page) + 400 * 308) {}
 
-double PageShot::Mean(int y0, int y1, int shift) const
+double PageShot::Mean(int x0, int y0, int x1, int y1, int shift) const
 {
     double s = 0;
-    for (int k = y0 * 400; k < y1 * 400; ++k)
-        s += shift < 0 ? (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 : Channel(k, shift);
-    return s / double((y1 - y0) * 400);
+    for (int y = y0; y < y1; ++y)
+        for (int k = y * 400 + x0; k < y * 400 + x1; ++k)
+            s += shift < 0 ? (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 : Channel(k, shift);
+    return s / double((y1 - y0) * (x1 - x0));
 }
 
 double PageShot::Difference(const PageShot &o, int y0, int y1) const
@@ -98,5 +99,13 @@ long PageShot::Lit() const
 {
     long n = 0;
     for (uint32_t c : Pixels) n += (c & 0xFCFCFC) != 0;
+    return n;
+}
+
+long PageShot::Lit(int x0, int y0, int x1, int y1, int above) const
+{
+    long n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += Grey(x, y) > above;
     return n;
 }

@@ -35,17 +35,22 @@ void PlayTaking(int order, int row, long msPerRow, const std::vector<long> &at,
 
 inline const uint32_t *PagePixels(const defZENTRIXPAGE &page) { return static_cast<const uint32_t *>(page.pPageData); }
 
-// A copy of the effect page as a viewer saw it at the moment it was taken.
+// A copy of a page (the effect page unless another is given) as a viewer saw
+// it at the moment it was taken.
 struct PageShot {
     std::vector<uint32_t> Pixels;
 
-    PageShot();
+    explicit PageShot(const defZENTRIXPAGE &page = EffectGFXPage32);
     int Channel(int k, int shift) const { return int(Pixels[size_t(k)] >> shift & 255); }
     int Grey(int k) const { return (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3; }
-    // Mean of a channel (16 red, 8 green, 0 blue; -1 the grey level) over rows y0..y1-1.
-    double Mean(int y0 = 0, int y1 = 308, int shift = -1) const;
+    int Grey(int x, int y) const { return Grey(y * 400 + x); }
+    // Mean of a channel (16 red, 8 green, 0 blue; -1 the grey level) over a
+    // rectangle, the whole page by default.
+    double Mean(int x0 = 0, int y0 = 0, int x1 = 400, int y1 = 308, int shift = -1) const;
     // Mean difference of the grey level from another shot's over rows.
     double Difference(const PageShot &o, int y0, int y1) const;
     // Pixels clearly not black.
     long Lit() const;
+    // Pixels of a rectangle whose grey level is above `above`.
+    long Lit(int x0, int y0, int x1, int y1, int above = 8) const;
 };

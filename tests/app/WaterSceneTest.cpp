@@ -51,23 +51,6 @@ struct Taken : PageShot {
     long Heat = 0;      // the sum of its cells 100..899
 };
 
-// How many pixels of a rectangle are not black.
-long Lit(const PageShot &p, int x0, int y0, int x1, int y1)
-{
-    long n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += p.Pixels[size_t(y * 400 + x)] != 0;
-    return n;
-}
-
-double MeanGreen(const PageShot &p, int x0, int y0, int x1, int y1)
-{
-    double s = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) s += p.Channel(y * 400 + x, 8);
-    return s / double((x1 - x0) * (y1 - y0));
-}
-
 // Steps 13 to 17 played by HandleDemo in one run against a song that starts
 // at 15:00 (steps 1 to 12 have ended before it; step 1 shows one black
 // frame), rows 100 ms apart.
@@ -92,15 +75,15 @@ TEST_F(WaterScene, Steps13To17AssembleRippleLightTheFireAndFlyApart)
     ASSERT_EQ(t.size(), 6u);
 
     // Step 13: the halves come in from the corners over black.
-    EXPECT_EQ(Lit(t[0], 0, 200, 100, 300), 0);
-    EXPECT_EQ(Lit(t[0], 260, 0, 400, 100), 0);
-    EXPECT_GT(Lit(t[0], 0, 0, 400, 308), 5000);
-    EXPECT_LT(Lit(t[0], 0, 0, 400, 308), 400 * 308 / 2);
+    EXPECT_EQ(t[0].Lit(0, 200, 100, 300, 0), 0);
+    EXPECT_EQ(t[0].Lit(260, 0, 400, 100, 0), 0);
+    EXPECT_GT(t[0].Lit(0, 0, 400, 308, 0), 5000);
+    EXPECT_LT(t[0].Lit(0, 0, 400, 308, 0), 400 * 308 / 2);
 
     // Step 14: drops ripple the assembled surface; a ripple shows as rows
     // whose shade differs from the flat bands. No fire yet.
     EXPECT_GT(t[1].Heights, 0);
-    EXPECT_EQ(Lit(t[1], 0, 0, 400, 304), 400 * 304);
+    EXPECT_EQ(t[1].Lit(0, 0, 400, 304, 0), 400 * 304);
     int uneven = 0;
     for (int y = 2; y < 300; ++y) uneven += t[1].Pixels[size_t(y * 400 + 100)] != t[1].Pixels[size_t(y * 400 + 300)];
     EXPECT_GT(uneven, 0);
@@ -113,8 +96,8 @@ TEST_F(WaterScene, Steps13To17AssembleRippleLightTheFireAndFlyApart)
 
     // Step 17: the picture has moved to the lower right; the corner it left
     // brightens. Then it is off the page: everything is close to white.
-    EXPECT_GT(MeanGreen(t[4], 0, 0, 100, 60), MeanGreen(t[4], 200, 100, 400, 200) + 40);
-    EXPECT_GT(MeanGreen(t[5], 0, 0, 400, 308), 240.0);
+    EXPECT_GT(t[4].Mean(0, 0, 100, 60, 8), t[4].Mean(200, 100, 400, 200, 8) + 40);
+    EXPECT_GT(t[5].Mean(0, 0, 400, 308, 8), 240.0);
 }
 
 } // namespace
