@@ -15,17 +15,15 @@ bool Started = false;
 
 } // namespace
 
-std::string ProgramFolder()
+std::string GeneratedData()
 {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
     if (n <= 0)
-        return ".";
+        return "Data";
     path[n] = 0;
-    return std::filesystem::path(path).parent_path().string();
+    return (std::filesystem::path(path).parent_path() / "Data").string();
 }
-
-std::string GeneratedData() { return ProgramFolder() + "/Data"; }
 
 bool StartScenes(const std::string &data, bool reseed)
 {

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-// The folder of the test binary, and the generated data beside it.
-std::string ProgramFolder();
+// The generated data beside the test binary.
 std::string GeneratedData();
 
 // Fresh scripted platform, the data folder set, the background pictures and
