@@ -19,10 +19,6 @@
 
 namespace {
 
-inline int R(uint32_t p) { return int(p >> 16 & 255); }
-inline int G(uint32_t p) { return int(p >> 8 & 255); }
-inline int B(uint32_t p) { return int(p & 255); }
-
 // What one shown frame looked like, and the state it was drawn in.
 struct Shown {
     long Music, State, Sub, S, DrawPic, Rotate, WaterFire;

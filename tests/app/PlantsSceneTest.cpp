@@ -27,9 +27,6 @@ protected:
     void TearDown() override { StopScenes(); }
 
     static uint32_t Pixel(int x, int y) { return PagePixels(EffectGFXPage32)[y * W + x]; }
-    static int R(uint32_t c) { return int(c >> 16 & 0xFF); }
-    static int G(uint32_t c) { return int(c >> 8 & 0xFF); }
-    static int B(uint32_t c) { return int(c & 0xFF); }
     // Leaves: clearly green. Bark: brown, red over green over blue.
     static long Leaves(const std::vector<uint32_t> &page, int x0, int y0, int x1, int y1)
     {

@@ -33,6 +33,10 @@ void PlayTaking(int order, int row, long msPerRow, const std::vector<long> &at,
                 const std::function<void(size_t)> &take);
 
 inline const uint32_t *PagePixels(const defZENTRIXPAGE &page) { return static_cast<const uint32_t *>(page.pPageData); }
+// A pixel's red, green and blue.
+inline int R(uint32_t c) { return int(c >> 16 & 255); }
+inline int G(uint32_t c) { return int(c >> 8 & 255); }
+inline int B(uint32_t c) { return int(c & 255); }
 
 // A copy of a page (the effect page unless another is given) as a viewer saw
 // it at the moment it was taken.
