@@ -5,7 +5,6 @@
 // have ended; step 1 shows one black frame), rows 120 ms apart as in the
 // real song, with the generated data beside the test.
 #include "BumpyEffect.h"
-#include "FakePlatform.h"
 #include "SceneRun.h"
 
 #include <gtest/gtest.h>
@@ -22,36 +21,29 @@ struct Shot : PageShot {
     bool OnPage(int k) const { return X[k] >= 0 && X[k] < 400 && Y[k] >= 0 && Y[k] < 308; }
 };
 
-class BumpySteps : public ::testing::Test {
-protected:
-    // Frames step 11 shows at this tempo (148 rows of 120 ms, a frame every
-    // 34 ms), after the one black frame of step 1.
-    static constexpr long Step11 = 522;
-
-    void TearDown() override { StopScenes(); }
-    Shot Play(long shown)
-    {
-        EXPECT_TRUE(StartScenes(GeneratedData()));
-        LenzFlare = 0;
-        FinishBumpy = 0;
-        PlayFrom(12, 0, 120, shown);
-        Shot s;
-        for (int k = 0; k < 4; ++k) s.X[k] = Bumplx[k], s.Y[k] = Bumply[k];
-        EXPECT_EQ(long(fake::PresentTimes.size()), 1 + shown);
-        FinishBumpy = 0;
-        return s;
-    }
-};
-
-TEST_F(BumpySteps, Step11LightsComeInAndWanderOverTheRelief)
+// Steps 11 and 12 in one run, the page and the lights taken after the
+// given numbers of shown frames. Step 11 shows 522 frames at this tempo
+// (148 rows of 120 ms, a frame every 34 ms), after step 1's black one.
+TEST(BumpySteps, LightsComeInWanderOverTheReliefThenLeaveAndThePictureGoesDark)
 {
+    constexpr long Step11 = 522;
     std::vector<Shot> shots;
-    for (long n : {3L, 100L, 200L, 300L, 400L, 500L}) shots.push_back(Play(n));
+    ASSERT_TRUE(StartScenes(GeneratedData()));
+    LenzFlare = 0;
+    FinishBumpy = 0;
+    PlayTaking(12, 0, 120, {3, 100, 200, 300, 400, 500, Step11, Step11 + 25, Step11 + 150}, [&](size_t) {
+        shots.emplace_back();
+        for (int k = 0; k < 4; ++k) shots.back().X[k] = Bumplx[k], shots.back().Y[k] = Bumply[k];
+    });
+    StopScenes();
+    FinishBumpy = 0;
+    ASSERT_EQ(shots.size(), 9u);
+
     // The lights start off the page: the picture is nearly dark, then lit.
     EXPECT_LT(shots[0].Lit(), 400 * 308 / 4);
     double travelled[4] = {};
     int onPage = 0;
-    for (size_t i = 1; i < shots.size(); ++i) {
+    for (size_t i = 1; i < 6; ++i) {
         const Shot &s = shots[i];
         EXPECT_GT(s.Lit(), 400 * 308 / 5) << "shot " << i;
         EXPECT_GT(s.Mean(), 12.0) << "shot " << i;
@@ -79,11 +71,9 @@ TEST_F(BumpySteps, Step11LightsComeInAndWanderOverTheRelief)
         }
     EXPECT_GT(compared, 50);
     EXPECT_GT(lopsided, compared / 20);
-}
 
-TEST_F(BumpySteps, Step12LightsLeaveToTheUpperLeftAndThePictureGoesDark)
-{
-    const Shot lit = Play(Step11), leaving = Play(Step11 + 25), gone = Play(Step11 + 150);
+    // Step 12.
+    const Shot &lit = shots[6], &leaving = shots[7], &gone = shots[8];
     EXPECT_GT(lit.Lit(), 400 * 308 / 3);
     // On their way out every light has moved up and to the left...
     for (int k = 1; k <= 3; ++k) {

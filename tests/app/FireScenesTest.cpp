@@ -8,6 +8,7 @@
 #include "RandomFire.h"
 #include "SceneRun.h"
 #include "Timeline.h"
+#include "Title.h"
 #include "WaterEffect.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +18,6 @@
 #include <vector>
 
 namespace {
-
-inline int R(uint32_t p) { return int(p >> 16 & 255); }
-inline int G(uint32_t p) { return int(p >> 8 & 255); }
-inline int B(uint32_t p) { return int(p & 255); }
 
 // What one shown frame looked like, and the state it was drawn in.
 struct Shown {
@@ -36,9 +33,9 @@ struct Shown {
     bool BlackFrame;       // the outer one-pixel frame is black
 };
 
-std::vector<Shown> *Log;
+std::vector<Shown> Log;
 // Copies of the first shown frames of the swirl (scene 13, sub-state 3).
-std::vector<std::vector<uint32_t>> *SwirlPages;
+std::vector<std::vector<uint32_t>> SwirlPages;
 
 bool FireColour(uint32_t p) { return R(p) >= G(p) && G(p) >= B(p); }
 
@@ -70,36 +67,35 @@ void Measure(defZENTRIXPAGE *page)
             s.BackgroundBelow = s.BackgroundBelow && px[k] == bg[k - S * 400];
         }
     }
-    if (DemoState == 13 && DemoSubState1 == 3 && SwirlPages->size() < 40)
-        SwirlPages->emplace_back(px, px + 400 * 308);
-    Log->push_back(s);
+    if (DemoState == 13 && DemoSubState1 == 3 && SwirlPages.size() < 40)
+        SwirlPages.emplace_back(px, px + 400 * 308);
+    Log.push_back(s);
 }
 
 class FireSteps : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Log = new std::vector<Shown>;
-        SwirlPages = new std::vector<std::vector<uint32_t>>;
-    }
     void TearDown() override
     {
         StopScenes();
-        delete Log;
-        delete SwirlPages;
+        Log.clear();
+        SwirlPages.clear();
     }
     void Play(int order, int row, long shown)
     {
         ASSERT_TRUE(StartScenes(GeneratedData()));
         verticalAtStart.assign(PicArray2, PicArray2 + kSwirlPixels);
         RotateEffect = DrawPic = bWaterFireEffect = DrawBar = 0;
+        // The title's start values (steps 1 and 2 only make their settings).
+        TitleOfs = 200;
+        TitleFade = TitleGlow = 0;
+        SwirlInit = 1;
         fake::OnPresent = Measure;
         PlayFrom(order, row, 100, shown);
     }
     static std::vector<Shown> Of(long state, long sub = -1)
     {
         std::vector<Shown> out;
-        for (const Shown &s : *Log)
+        for (const Shown &s : Log)
             if (s.State == state && (sub < 0 || s.Sub == sub)) out.push_back(s);
         return out;
     }
@@ -113,7 +109,7 @@ TEST_F(FireSteps, TheTitleTurnsIntoSmokeThatDriftsAndFades)
     Play(2, 0, 1 + 88 + 90);
     const std::vector<Shown> swirl = Of(13, 3);
     ASSERT_GE(swirl.size(), 80u);
-    ASSERT_GE(SwirlPages->size(), 40u);
+    ASSERT_GE(SwirlPages.size(), 40u);
     // The first frame takes the glowing title over: bright, where it was.
     EXPECT_GT(swirl[0].Mean, 40.0);
     for (const Shown &s : swirl) ASSERT_TRUE(s.BlackFrame);
@@ -129,7 +125,7 @@ TEST_F(FireSteps, TheTitleTurnsIntoSmokeThatDriftsAndFades)
     EXPECT_LT(swirl.back().Mean, 1.0);
     // It drifts: pixels dark in the first frame light up later, and the
     // bright ones move rather than only dimming in place.
-    const std::vector<uint32_t> &first = SwirlPages->at(0), &later = SwirlPages->at(20);
+    const std::vector<uint32_t> &first = SwirlPages.at(0), &later = SwirlPages.at(20);
     long newlyLit = 0, brighter = 0;
     for (int k = 0; k < 400 * 308; ++k) {
         newlyLit += !first[k] && later[k];

@@ -27,16 +27,13 @@ protected:
     void TearDown() override { StopScenes(); }
 
     static uint32_t Pixel(int x, int y) { return PagePixels(EffectGFXPage32)[y * W + x]; }
-    static int R(uint32_t c) { return int(c >> 16 & 0xFF); }
-    static int G(uint32_t c) { return int(c >> 8 & 0xFF); }
-    static int B(uint32_t c) { return int(c & 0xFF); }
     // Leaves: clearly green. Bark: brown, red over green over blue.
-    static long Leaves(int x0, int y0, int x1, int y1)
+    static long Leaves(const std::vector<uint32_t> &page, int x0, int y0, int x1, int y1)
     {
         long n = 0;
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x) {
-                const uint32_t c = Pixel(x, y);
+                const uint32_t c = page[size_t(y * W + x)];
                 n += G(c) > 40 && R(c) == 0 && B(c) == 0;
             }
         return n;
@@ -66,37 +63,31 @@ TEST_F(TreeScene, TheOldPictureDimsAwayWhileTheTreeGrows)
 }
 
 // Step 22 played by HandleDemo against a song that starts at 25:00, rows
-// 100 ms apart, stopped after a given number of shown frames.
-class TreeSteps : public TreeScene {
-protected:
-    void Play(long shown)
-    {
-        if (played++)
-            SetUp();   // every run starts from a fresh program
-        PlayFrom(25, 0, 100, shown);
-    }
-    int played = 0;
-};
-
-TEST_F(TreeSteps, Step22GrowsTheTreeThenTurnsIt)
+// 100 ms apart, the page taken after 20, 299 and 300 shown frames.
+TEST_F(TreeScene, Step22GrowsTheTreeThenTurnsIt)
 {
+    std::vector<std::vector<uint32_t>> pages;
+    long branch[3] = {}, angle = 0;
+    PlayTaking(25, 0, 100, {20, 299, 300}, [&](size_t i) {
+        pages.emplace_back(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + W * H);
+        branch[i] = TreeBranch;
+        angle = TreeAngle;
+    });
+    ASSERT_EQ(pages.size(), 3u);
     // Step 1's black frame: the trees grow on black, 40 branches a frame.
-    Play(20);
-    const long early = Leaves(0, 0, W, H);
-    EXPECT_EQ(TreeBranch, 20 * 40);
-    Play(299);
-    const std::vector<uint32_t> before(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + W * H);
-    Play(300);
-    EXPECT_EQ(TreeBranch, TreeLinesUsed - 2);
-    EXPECT_GT(Leaves(0, 0, W, H), early * 5);
+    const long early = Leaves(pages[0], 0, 0, W, H);
+    EXPECT_EQ(branch[0], 20 * 40);
+    const std::vector<uint32_t> &before = pages[1], &page = pages[2];
+    EXPECT_EQ(branch[2], TreeLinesUsed - 2);
+    EXPECT_GT(Leaves(page, 0, 0, W, H), early * 5);
     // A brown trunk at the bottom middle, the leaves up in the crown.
-    EXPECT_TRUE(Bark(Pixel(200, 300))) << std::hex << Pixel(200, 300);
-    EXPECT_GT(Leaves(0, 0, W, 250), 10000);
-    EXPECT_LT(Leaves(0, 280, W, H), Leaves(0, 0, W, 250) / 20);
+    EXPECT_TRUE(Bark(page[300 * W + 200])) << std::hex << page[300 * W + 200];
+    EXPECT_GT(Leaves(page, 0, 0, W, 250), 10000);
+    EXPECT_LT(Leaves(page, 0, 280, W, H), Leaves(page, 0, 0, W, 250) / 20);
     // Whole, and still turning: 20 steps a frame.
-    EXPECT_EQ(TreeAngle, 300 * 20 % 5760);
+    EXPECT_EQ(angle, 300 * 20 % 5760);
     long changed = 0;
-    for (int k = 0; k < W * H; ++k) changed += before[size_t(k)] != PagePixels(EffectGFXPage32)[k];
+    for (int k = 0; k < W * H; ++k) changed += before[size_t(k)] != page[size_t(k)];
     EXPECT_GT(changed, 500);
 }
 

@@ -15,26 +15,25 @@ bool Started = false;
 
 } // namespace
 
-std::string ProgramFolder()
+std::string GeneratedData()
 {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
     if (n <= 0)
-        return ".";
+        return "Data";
     path[n] = 0;
-    return std::filesystem::path(path).parent_path().string();
+    return (std::filesystem::path(path).parent_path() / "Data").string();
 }
 
-std::string GeneratedData() { return ProgramFolder() + "/Data"; }
-
-bool StartScenes(const std::string &data)
+bool StartScenes(const std::string &data, bool reseed)
 {
     StopScenes();
     fake::Reset();
     SeedRand15(1);
     ZentrixSetDataFolder(data.c_str());
     Started = GetBackgroundPic() && InitAppMemory() == 1;
-    SeedRand15(1);   // again: see SceneRun.h
+    if (reseed)
+        SeedRand15(1);   // again: see SceneRun.h
     DemoState = -1;
     DemoSubState1 = DemoSubState2 = 0;
     return Started;
@@ -61,14 +60,28 @@ void PlayFrom(int order, int row, long msPerRow, long shown)
     HandleDemo();
 }
 
-PageShot::PageShot() : Pixels(PagePixels(EffectGFXPage32), PagePixels(EffectGFXPage32) + 400 * 308) {}
+void PlayTaking(int order, int row, long msPerRow, const std::vector<long> &at,
+                const std::function<void(size_t)> &take)
+{
+    size_t next = 0;
+    fake::OnPresent = [&](defZENTRIXPAGE *) {
+        const long shown = long(fake::PresentTimes.size()) - 1;
+        while (next < at.size() && at[next] == shown)
+            take(next++);
+    };
+    PlayFrom(order, row, msPerRow, at.back());
+    fake::OnPresent = nullptr;
+}
 
-double PageShot::Mean(int y0, int y1, int shift) const
+PageShot::PageShot(const defZENTRIXPAGE &page) : Pixels(PagePixels(page), PagePixels(page) + 400 * 308) {}
+
+double PageShot::Mean(int x0, int y0, int x1, int y1, int shift) const
 {
     double s = 0;
-    for (int k = y0 * 400; k < y1 * 400; ++k)
-        s += shift < 0 ? (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 : Channel(k, shift);
-    return s / double((y1 - y0) * 400);
+    for (int y = y0; y < y1; ++y)
+        for (int k = y * 400 + x0; k < y * 400 + x1; ++k)
+            s += shift < 0 ? (Channel(k, 16) + Channel(k, 8) + Channel(k, 0)) / 3.0 : Channel(k, shift);
+    return s / double((y1 - y0) * (x1 - x0));
 }
 
 double PageShot::Difference(const PageShot &o, int y0, int y1) const
@@ -84,5 +97,13 @@ long PageShot::Lit() const
 {
     long n = 0;
     for (uint32_t c : Pixels) n += (c & 0xFCFCFC) != 0;
+    return n;
+}
+
+long PageShot::Lit(int x0, int y0, int x1, int y1, int above) const
+{
+    long n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += Grey(x, y) > above;
     return n;
 }

@@ -7,6 +7,7 @@
 #include "FakePlatform.h"
 #include "Helix.h"
 #include "SceneRun.h"
+#include "Timeline.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,6 @@
 namespace {
 
 constexpr int W = 400, H = 308;
-
-const uint32_t *Pixels(const defZENTRIXPAGE &p) { return PagePixels(p); }
 
 class Scenes3D : public ::testing::Test {
 protected:
@@ -49,11 +48,6 @@ protected:
     void TearDown() override { StopScenes(); }
     // Rows 120 ms apart as in the music.
     static void Play(int order, int row, long shown) { PlayFrom(order, row, 120, shown); }
-    static long Position()
-    {
-        const long rows = (long(fake::Clock) - fake::SongStart) / fake::MsPerRow;
-        return rows / 64 * 100 + rows % 64;
-    }
 };
 
 // Steps 31 to 35 from 34:30 to 39:40.
@@ -72,11 +66,11 @@ TEST_F(Scenes3D, DolphinTurnsUnderLightShaftsWhereTheGreenIsBrightThenLeaves)
     fake::OnPresent = [&seen](defZENTRIXPAGE *p) {
         if (p != &EffectGFXPage32 || DemoState != 12)
             return;
-        Seen s{Position(), DemoSubState1, Angle3DX, TransX, 0, 0, -255, true, 0, 0};
+        Seen s{MusicTime, DemoSubState1, Angle3DX, TransX, 0, 0, -255, true, 0, 0};
         double sx = 0;
         for (int y = 0; y < H; y++)
             for (int x = 0; x < W; x++) {
-                const uint32_t a = Pixels(EffectGFXPage32)[y * W + x], b = Pixels(Background)[y * W + x];
+                const uint32_t a = PagePixels(EffectGFXPage32)[y * W + x], b = PagePixels(Background)[y * W + x];
                 if (a == b)
                     continue;
                 if (y < 40) {
@@ -92,7 +86,7 @@ TEST_F(Scenes3D, DolphinTurnsUnderLightShaftsWhereTheGreenIsBrightThenLeaves)
             }
         s.cx = s.dolphin ? sx / double(s.dolphin) : 0;
         for (int x : {197, 200, 203})
-            s.brightest = std::max<long>(s.brightest, long((Pixels(Background)[20 * W + x] >> 8) & 0xFF) - 200);
+            s.brightest = std::max<long>(s.brightest, long((PagePixels(Background)[20 * W + x] >> 8) & 0xFF) - 200);
         seen.push_back(s);
     };
     Play(34, 30, 1200);
@@ -159,9 +153,9 @@ TEST_F(Scenes3D, ManFormsOutOfTheHelixThenThePictureWhitesOutAndFadesToBlack)
     fake::OnPresent = [&seen](defZENTRIXPAGE *p) {
         if (DemoState != 17)
             return;
-        Seen s{Position(), DemoSubState1, TransY, Brightness, p, 0, 0, true, true, Pixels(*p)[0]};
+        Seen s{MusicTime, DemoSubState1, TransY, Brightness, p, 0, 0, true, true, PagePixels(*p)[0]};
         for (int k = 0; k < W * H; k++)
-            s.uniform = s.uniform && Pixels(*p)[k] == s.first;
+            s.uniform = s.uniform && PagePixels(*p)[k] == s.first;
         for (int i = 0; i < kHelixPoints; i++) {
             const TDHelixPoint &h = HelixPoints[i];
             s.helixToTarget += std::sqrt((h.x - h.tempx) * (h.x - h.tempx) + (h.y - h.tempy) * (h.y - h.tempy) +

@@ -32,23 +32,6 @@ protected:
     }
     void TearDown() override { StopScenes(); }
 
-    static uint32_t Pixel(int x, int y) { return PagePixels(EffectGFXPage32)[y * 400 + x]; }
-    // How many pixels of a rectangle are not black.
-    static int Lit(int x0, int y0, int x1, int y1)
-    {
-        int n = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) n += Pixel(x, y) != 0;
-        return n;
-    }
-    static double MeanGreen(int x0, int y0, int x1, int y1)
-    {
-        double s = 0;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x) s += (Pixel(x, y) >> 8) & 0xFF;
-        return s / double((x1 - x0) * (y1 - y0));
-    }
-
     TempFolder emptyData;
 };
 
@@ -60,79 +43,61 @@ TEST_F(WaterScene, SlowFramesMoveFurtherPerFrame)
     EXPECT_EQ(DemoSubState2, 294);   // 299 - 4.5, truncated toward zero
 }
 
-} // namespace
-
-// Steps 13 to 17 played by HandleDemo against a song that starts at 15:00
-// (steps 1 to 12 have ended before it; step 1 shows one black frame), rows
-// 100 ms apart, stopped after a given number of shown frames. The later
-// steps still apply their settings, so what is judged is the last frame and
-// the surface, which nothing touches after the stop.
-class WaterSteps : public WaterScene {
-protected:
-    // Frames each step shows at this tempo: step 13 and 14 (one frame of the
-    // assembly only switches over), 15, 16.
-    static constexpr long Steps13And14 = 188, Step15 = 376, Step16 = 188;
-
-    static void Play(long shown) { PlayFrom(15, 0, 100, shown); }
-    static long Heights()
-    {
-        long s = 0;
-        for (int i = 0; i < WaterGridCells; ++i) s += std::abs(int(WaterPage1[i])) + std::abs(int(WaterPage2[i]));
-        return s;
-    }
-    // Mean size of the heights of both tables over the rows the bar presses.
-    static double BarHeight()
-    {
-        double s = 0;
-        for (int r = 142; r <= 145; ++r)
-            for (int c = 4; c <= 95; ++c)
-                s += std::abs(int(WaterPage1[r * 100 + c])) + std::abs(int(WaterPage2[r * 100 + c]));
-        return s / (2.0 * 4 * 92);
-    }
+// What the page and the surface were after a number of shown frames.
+struct Taken : PageShot {
+    long Heights = 0;   // sizes of all heights of both tables
+    double Bar = 0;     // their mean size over the rows the bar presses
+    long FireLit = 0;   // cells of the fire's first 900 not zero
+    long Heat = 0;      // the sum of its cells 100..899
 };
 
-TEST_F(WaterSteps, Step13AssemblesFromBlack)
+// Steps 13 to 17 played by HandleDemo in one run against a song that starts
+// at 15:00 (steps 1 to 12 have ended before it; step 1 shows one black
+// frame), rows 100 ms apart.
+TEST_F(WaterScene, Steps13To17AssembleRippleLightTheFireAndFlyApart)
 {
-    Play(20);
-    EXPECT_EQ(Lit(0, 200, 100, 300), 0);
-    EXPECT_EQ(Lit(260, 0, 400, 100), 0);
-    EXPECT_GT(Lit(0, 0, 400, 308), 5000);
-    EXPECT_LT(Lit(0, 0, 400, 308), 400 * 308 / 2);
-}
+    // Frames each step shows at this tempo: step 13 and 14 (one frame of the
+    // assembly only switches over), 15, 16.
+    constexpr long Steps13And14 = 188, Step17 = Steps13And14 + 376 + 188;
+    std::vector<Taken> t;
+    PlayTaking(15, 0, 100, {20, 180, Steps13And14, Steps13And14 + 8, Step17 + 20, Step17 + 60}, [&](size_t) {
+        Taken &n = t.emplace_back();
+        for (int i = 0; i < WaterGridCells; ++i) n.Heights += std::abs(int(WaterPage1[i])) + std::abs(int(WaterPage2[i]));
+        for (int r = 142; r <= 145; ++r)
+            for (int c = 4; c <= 95; ++c)
+                n.Bar += std::abs(int(WaterPage1[r * 100 + c])) + std::abs(int(WaterPage2[r * 100 + c]));
+        n.Bar /= 2.0 * 4 * 92;
+        for (int i = 0; i < 900; ++i) {
+            n.FireLit += FirePage[i] != 0;
+            n.Heat += i >= 100 ? FirePage[i] : 0;
+        }
+    });
+    ASSERT_EQ(t.size(), 6u);
 
-TEST_F(WaterSteps, Step14DropsRippleTheAssembledSurface)
-{
-    Play(180);
-    EXPECT_GT(Heights(), 0);
-    EXPECT_EQ(Lit(0, 0, 400, 304), 400 * 304);
-    // A ripple shows as rows whose shade differs from the flat bands.
+    // Step 13: the halves come in from the corners over black.
+    EXPECT_EQ(t[0].Lit(0, 200, 100, 300, 0), 0);
+    EXPECT_EQ(t[0].Lit(260, 0, 400, 100, 0), 0);
+    EXPECT_GT(t[0].Lit(0, 0, 400, 308, 0), 5000);
+    EXPECT_LT(t[0].Lit(0, 0, 400, 308, 0), 400 * 308 / 2);
+
+    // Step 14: drops ripple the assembled surface; a ripple shows as rows
+    // whose shade differs from the flat bands. No fire yet.
+    EXPECT_GT(t[1].Heights, 0);
+    EXPECT_EQ(t[1].Lit(0, 0, 400, 304, 0), 400 * 304);
     int uneven = 0;
-    for (int y = 2; y < 300; ++y) uneven += Pixel(100, y) != Pixel(300, y);
+    for (int y = 2; y < 300; ++y) uneven += t[1].Pixels[size_t(y * 400 + 100)] != t[1].Pixels[size_t(y * 400 + 300)];
     EXPECT_GT(uneven, 0);
-    for (int i = 0; i < 900; ++i) ASSERT_EQ(FirePage[i], 0);
+    EXPECT_EQ(t[1].FireLit, 0);
+
+    // Step 15: the bar presses the surface and lights the fire.
+    EXPECT_EQ(t[2].FireLit, 0);
+    EXPECT_GT(t[3].Bar, t[2].Bar + 300);
+    EXPECT_GT(t[3].Heat, 0);
+
+    // Step 17: the picture has moved to the lower right; the corner it left
+    // brightens. Then it is off the page: everything is close to white.
+    EXPECT_GT(t[4].Mean(0, 0, 100, 60, 8), t[4].Mean(200, 100, 400, 200, 8) + 40);
+    EXPECT_GT(t[5].Mean(0, 0, 400, 308, 8), 240.0);
 }
 
-TEST_F(WaterSteps, Step15PressesTheBarAndLightsTheFire)
-{
-    Play(Steps13And14);
-    const double before = BarHeight();
-    long fire = 0;
-    for (int i = 0; i < 900; ++i) fire += FirePage[i];
-    EXPECT_EQ(fire, 0);
-    SetUp();
-    Play(Steps13And14 + 8);
-    EXPECT_GT(BarHeight(), before + 300);
-    for (int i = 100; i < 900; ++i) fire += FirePage[i];
-    EXPECT_GT(fire, 0);
-}
-
-TEST_F(WaterSteps, Step17FliesApartOverABrighteningPage)
-{
-    Play(Steps13And14 + Step15 + Step16 + 20);
-    // The picture has moved to the lower right; the corner it left brightens.
-    EXPECT_GT(MeanGreen(0, 0, 100, 60), MeanGreen(200, 100, 400, 200) + 40);
-    SetUp();
-    Play(Steps13And14 + Step15 + Step16 + 60);
-    // Gone off the page: everything is close to white.
-    EXPECT_GT(MeanGreen(0, 0, 400, 308), 240.0);
-}
+} // namespace

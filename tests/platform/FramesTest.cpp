@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -28,11 +29,7 @@ TEST(Frames, ClippingKeepsTheSourceInsideThePage)
     // Unscaled: the destination moves with the clipped source.
     PlatPresentation g{px.data(), 400, 308, 32, -10, -5, 400, 300, 20, 30, 400, 300};
     ASSERT_TRUE(ClipPresentation(&g));
-    EXPECT_EQ(g.SrcX, 0);
-    EXPECT_EQ(g.DstX, 30);
-    EXPECT_EQ(g.DstY, 35);
-    EXPECT_EQ(g.DstW, 390);
-    EXPECT_EQ(g.DstH, 295);
+    EXPECT_EQ((std::array<int, 5>{g.SrcX, g.DstX, g.DstY, g.DstW, g.DstH}), (std::array<int, 5>{0, 30, 35, 390, 295}));
     PlatPresentation none{px.data(), 400, 308, 32, 500, 0, 10, 10, 0, 0, 10, 10};
     EXPECT_FALSE(ClipPresentation(&none));
     PlatPresentation odd{px.data(), 400, 308, 24, 0, 0, 10, 10, 0, 0, 10, 10};

@@ -37,6 +37,8 @@ protected:
     }
     void TearDown() override
     {
+        EffectNo = 0;
+        StretchToScreen = 0;
         PlatSetFrameHook(nullptr, nullptr);
         DeleteGFXPage(&EffectGFXPage32);
         DeleteGFXPage(&EffectGFXPage16);
@@ -81,25 +83,10 @@ TEST_F(ShellRuntime, OtherKeysAreSwallowedMouseAndF6)
     EXPECT_EQ(MusicOrder, order + 1);
 }
 
-TEST_F(ShellRuntime, MenuCommands)
-{
-    for (int i = 0; i < 13; i++)
-        WndProc(hMainAppWnd, WM_COMMAND, 204, 0);
-    EXPECT_EQ(EffectNo.load(), 0);
-    WndProc(hMainAppWnd, WM_COMMAND, 204, 0);
-    EXPECT_EQ(EffectNo.load(), 1);
-    WndProc(hMainAppWnd, WM_COMMAND, 40013, 0);
-    EXPECT_EQ(StretchToScreen.load(), 1);
-    WndProc(hMainAppWnd, WM_COMMAND, 40028, 0);
-    EXPECT_EQ(DoubleSize.load(), 1);
-    WndProc(hMainAppWnd, WM_COMMAND, 40028, 0);
-    EXPECT_EQ(DoubleSize.load(), 0);
-    EffectNo = 0;
-}
-
-// The "&3D Stuff" commands, its keys and the mouse button reach the 3D
-// object effect only once "&Effect" has stepped the forwarding to 12.
-TEST_F(ShellRuntime, ObjectEffectControlsAtEffectTwelve)
+// "&Effect" steps the module that gets the keys round its 13; the "&3D
+// Stuff" commands, its keys and the mouse button reach the 3D object effect
+// only at 12. Stretching and double size are switched.
+TEST_F(ShellRuntime, MenuCommandsAndTheObjectEffectControlsAtEffectTwelve)
 {
     Ripple = 0;
     ObjectType = 0;
@@ -127,7 +114,17 @@ TEST_F(ShellRuntime, ObjectEffectControlsAtEffectTwelve)
     ObjectType = 0;
     Changing = 0;
     TargetType = 0;
-    EffectNo = 0;
+
+    WndProc(hMainAppWnd, WM_COMMAND, 204, 0);
+    EXPECT_EQ(EffectNo.load(), 0);
+    WndProc(hMainAppWnd, WM_COMMAND, 204, 0);
+    EXPECT_EQ(EffectNo.load(), 1);
+    WndProc(hMainAppWnd, WM_COMMAND, 40013, 0);
+    EXPECT_EQ(StretchToScreen.load(), 1);
+    WndProc(hMainAppWnd, WM_COMMAND, 40028, 0);
+    EXPECT_EQ(DoubleSize.load(), 1);
+    WndProc(hMainAppWnd, WM_COMMAND, 40028, 0);
+    EXPECT_EQ(DoubleSize.load(), 0);
 }
 
 TEST_F(ShellRuntime, EscapeClosesAndTheLoopEnds)
@@ -141,7 +138,6 @@ TEST_F(ShellRuntime, EscapeClosesAndTheLoopEnds)
     EXPECT_EQ(PostMessageA(hMainAppWnd, WM_CLOSE, 0, 0), 1);
     ASSERT_EQ(GetMessageA(&msg), 1);
     EXPECT_EQ(DispatchMessageA(&msg), 0);
-    EffectNo = 0;
 }
 
 TEST_F(ShellRuntime, TheWaitForTheRenderThreadEnds)
